@@ -21,7 +21,9 @@ namespace confkit {
 constexpr std::size_t kMaxLineChars = 1023;
 
 // Token white space: space, tab, "\n" and "@".
-inline bool IsTokenSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '@'; }
+inline bool IsTokenSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '@';
+}
 
 // Runs an export body; any exception (in practice, std::bad_alloc) becomes
 // the export's failure result, so none crosses the C boundary.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
-packages=(build-essential cmake ninja-build binutils libgtest-dev libgmock-dev googletest)
+packages=(build-essential cmake ninja-build binutils libgtest-dev libgmock-dev googletest
+          nlohmann-json3-dev libcli11-dev)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

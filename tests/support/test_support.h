@@ -52,7 +52,9 @@ inline std::string ReadFile(const std::string &path) {
     return s.str();
 }
 
-inline bool FileExists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+inline bool FileExists(const std::string &path) {
+    return access(path.c_str(), F_OK) == 0;
+}
 
 // Builds a document in memory the way reading a file with "\n" line ends
 // does: every "\n" ends a Line, and the text after the last one (possibly
@@ -81,14 +83,16 @@ inline ConfigDocument *MakeDoc(std::string_view text, const char *path = "memory
 // write filter or line-end translation).
 inline std::string DocText(const ConfigDocument *doc) {
     std::string s;
-    for (const Line *l = doc ? doc->first : nullptr; l; l = l->next) s += l->text;
+    for (const Line *l = doc ? doc->first : nullptr; l; l = l->next)
+        s += l->text;
     return s;
 }
 
 // The texts of a list, one element per Line.
 inline std::vector<std::string> ListTexts(const Line *first) {
     std::vector<std::string> v;
-    for (const Line *l = first; l; l = l->next) v.emplace_back(l->text);
+    for (const Line *l = first; l; l = l->next)
+        v.emplace_back(l->text);
     return v;
 }
 
@@ -98,8 +102,10 @@ inline Line *MakeList(const std::vector<std::string> &texts) {
     for (const auto &t : texts) {
         Line *l = LinesNew(1);
         std::snprintf(l->text, sizeof l->text, "%s", t.c_str());
-        if (!first) first = l;
-        else LinesAdd(last, l);
+        if (!first)
+            first = l;
+        else
+            LinesAdd(last, l);
         last = l;
     }
     return first;
