@@ -1,0 +1,56 @@
+// GetField: each call hands out a copy of its own that stays valid.
+#include "internal.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(GetField, SplitsAtSpaceCrLfAndTab) {
+    EXPECT_STREQ(GetField("a  b\tc", 2), "b");
+    EXPECT_STREQ(GetField("a  b\tc", 1), "a");
+    EXPECT_STREQ(GetField("a  b\tc", 0), "a");
+    EXPECT_STREQ(GetField("a  b\tc", -7), "a");
+    EXPECT_STREQ(GetField("a  b\tc", 3), "c");
+    EXPECT_STREQ(GetField("a  b\tc", 4), "");
+    EXPECT_STREQ(GetField(" \r\n x\r\ny@z", 2), "y@z");
+    EXPECT_STREQ(GetField("", 1), "");
+    EXPECT_STREQ(GetField(nullptr, 1), "");
+}
+
+TEST(GetField, LeavesTheTextAloneAndHandsOutIndependentCopies) {
+    char text[] = "Port \"80\"\n";
+    char *first = GetField(text, 2);
+    char *second = GetField(text, 2);
+    EXPECT_STREQ(text, "Port \"80\"\n");
+    ASSERT_NE(first, second);
+    EXPECT_STREQ(StripQuotes(first), "80");
+    EXPECT_STREQ(second, "\"80\"");
+    // Earlier results survive later calls.
+    for (int i = 0; i < 100; ++i)
+        GetField("x y z", 3);
+    EXPECT_STREQ(second, "\"80\"");
+}
+
+TEST(GetField, IsSafeFromSeveralThreads) {
+    std::vector<std::thread> threads;
+    std::vector<int> bad(4, 0);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &bad] {
+            const std::string text = "f" + std::to_string(t) + " g" + std::to_string(t);
+            const std::string want = "g" + std::to_string(t);
+            for (int i = 0; i < 500; ++i)
+                if (want != GetField(text.c_str(), 2)) ++bad[t];
+        });
+    }
+    for (auto &th : threads)
+        th.join();
+    for (int t = 0; t < 4; ++t)
+        EXPECT_EQ(bad[t], 0) << t;
+}
+
+} // namespace
