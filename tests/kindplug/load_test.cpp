@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -97,18 +99,19 @@ void FillAddressRange(uint64_t low, uint64_t high) {
     std::ifstream maps("/proc/self/maps");
     for (std::string line; std::getline(maps, line);) {
         uint64_t start = 0, end = 0;
-        if (std::sscanf(line.c_str(), "%lx-%lx", &start, &end) == 2) used.emplace_back(start, end);
+        if (std::sscanf(line.c_str(), "%" SCNx64 "-%" SCNx64, &start, &end) == 2)
+            used.emplace_back(start, end);
     }
     used.emplace_back(high, high);
-    uint64_t free = std::max(low, lowest);
+    uint64_t next = std::max(low, lowest);
     for (const auto &[start, end] : used) {
-        if (free >= high) break;
-        if (start > free) {
-            void *wanted = reinterpret_cast<void *>(free);
-            mmap(wanted, std::min(start, high) - free, PROT_NONE,
+        if (next >= high) break;
+        if (start > next) {
+            void *wanted = reinterpret_cast<void *>(next);
+            mmap(wanted, std::min(start, high) - next, PROT_NONE,
                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED_NOREPLACE, -1, 0);
         }
-        free = std::max(free, end);
+        next = std::max(next, end);
     }
 }
 
