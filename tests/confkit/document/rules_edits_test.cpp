@@ -200,4 +200,19 @@ TEST(RuleEdits, OtherDirectivesEqualToListLinesAreNeverTouched) {
     EXPECT_EQ(DocText(doc.get()), "Fail /a\nFail /a\n");
 }
 
+TEST(RuleEdits, EditedFileIsWrittenBackWithItsLineEnds) {
+    testsupport::TempDir dir;
+    const std::string path = dir.File("proxy.conf");
+    testsupport::WriteFile(path, "# rules\r\nPass /a/* /x/*\r\nPass /b/*\r\nFail /c/*\r\n"
+                                 "Port 80\r\nPass /d/*\r\n");
+    ConfigDocument *doc = HTTPDConfigOpen(path.c_str());
+    ASSERT_NE(doc, nullptr);
+    HTTPDReplaceRules(doc, kPass, MakeList({"PASS /a/*  /X/*\n", "Pass /e/*\n"}));
+    HTTPDAddRules(doc, kFail, MakeList({"Fail /c/*\n", "Fail /f/*\n"}));
+    EXPECT_EQ(HTTPDRemoveRules(doc, kPass, MakeList({"pass /E/*\n"})), nullptr);
+    ASSERT_EQ(HTTPDConfigClose(doc, 1), 0);
+    EXPECT_EQ(testsupport::ReadFile(path),
+              "# rules\r\nPass /a/* /x/*\r\nFail /c/*\r\nPort 80\r\nFail /f/*\r\n");
+}
+
 } // namespace
