@@ -335,6 +335,18 @@ TEST(PicsRuleReplace, KeepsTheClosingLineOfABrokenClause) {
                                   "                    )\n"
                                   "}\n"
                                   "after )\n");
+
+    // Without a closing line only the clause's opening line is rewritten:
+    // nothing up to the document's end is taken for the clause.
+    DocPtr open(MakeDoc("DefinePicsRule \"R\" {\n  name (\n  rulename \"R\"\n  more\n"));
+    EXPECT_EQ(HTTPDReplacePicsFilterRule(open.get(), &r, "R"), 1);
+    EXPECT_EQ(DocText(open.get()), "DefinePicsRule \"R\" {\n"
+                                   "          name      (\n"
+                                   "                    rulename \"R\"\n"
+                                   "                    description \"D\"\n"
+                                   "                    )\n"
+                                   "  rulename \"R\"\n"
+                                   "  more\n");
 }
 
 TEST(PicsRuleDelete, RemovesHeaderThroughClosingLine) {
