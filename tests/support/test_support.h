@@ -19,21 +19,61 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#ifdef _WIN32
+#include <filesystem>
+#include <windows.h>
+#endif
+
 namespace testsupport {
+
+#ifdef _WIN32
+// The folder for temporary files, with its trailing separator.
+inline std::string TempRoot() {
+    char root[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof root, root);
+    if (n == 0 || n > MAX_PATH) throw std::runtime_error("no temporary folder");
+    return std::string(root, n);
+}
+
+// A new folder under the temporary folder; the name is tried until free.
+inline std::string MakeTempFolder(const char *prefix) {
+    static LONG counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = TempRoot() + prefix + std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(InterlockedIncrement(&counter));
+        if (CreateDirectoryA(path.c_str(), nullptr)) return path;
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+#endif
 
 // A temporary folder, removed with everything in it when the object goes.
 class TempDir {
   public:
+#ifdef _WIN32
+    TempDir() : path_(MakeTempFolder("confkit-test-")) {}
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+#else
     TempDir() {
         char tmpl[] = "/tmp/confkit-test-XXXXXX";
         if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
         path_ = tmpl;
     }
-    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    ~TempDir() {
+        std::system(("rm -rf '" + path_ + "'").c_str());
+    }
+#endif
     TempDir(const TempDir &) = delete;
     TempDir &operator=(const TempDir &) = delete;
-    const std::string &path() const { return path_; }
-    std::string File(const std::string &name) const { return path_ + "/" + name; }
+    const std::string &path() const {
+        return path_;
+    }
+    std::string File(const std::string &name) const {
+        return path_ + "/" + name;
+    }
 
   private:
     std::string path_;
@@ -135,7 +175,12 @@ using ListPtr = std::unique_ptr<Line, ListFreer>;
 // library's stdout, as the generators print) while fn runs.
 template <class F> std::string CaptureStdout(F &&fn) {
     std::fflush(stdout);
+#ifdef _WIN32
+    std::string name = TempRoot() + "confkit-stdout-XXXXXX";
+    char *path = name.data();
+#else
     char path[] = "/tmp/confkit-stdout-XXXXXX";
+#endif
     int fd = mkstemp(path);
     int saved = dup(STDOUT_FILENO);
     dup2(fd, STDOUT_FILENO);
