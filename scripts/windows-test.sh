@@ -32,7 +32,9 @@ bash scripts/install-deps.sh # cmake, ninja, and the GoogleTest sources
 # --- Wine: a fresh prefix and one server for the whole run -------------------
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/confkit-wine-XXXXXX)
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko install prompts; no debugger started for the crashes that
+# death tests cause on purpose.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINEARCH=win64
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
