@@ -15,7 +15,9 @@ using testsupport::MakeDoc;
 
 namespace {
 
-char *S(const char *text) { return const_cast<char *>(text); }
+char *S(const char *text) {
+    return const_cast<char *>(text);
+}
 
 ProtectRule OneLine(const char *tmpl, const char *setup, const char *address = nullptr) {
     ProtectRule r{};
@@ -132,8 +134,7 @@ TEST(ProtectWrite, OneLineFormsIgnoreTheBody) {
 TEST(ProtectWrite, BlockWithAddressPutsItAfterFor) {
     ProtectRule r = SetupRecord("s1", "u");
     r.Address = S("10.0.0.1");
-    EXPECT_EQ(Put("", r, "s1", 1),
-              "Protection  s1  FOR 10.0.0.1  {\n      UserID       u\n}\n");
+    EXPECT_EQ(Put("", r, "s1", 1), "Protection  s1  FOR 10.0.0.1  {\n      UserID       u\n}\n");
 }
 
 TEST(ProtectWrite, CheckedRecordsLeaveTheDocumentAlone) {
@@ -156,15 +157,15 @@ TEST(ProtectWrite, ReplacementTakesTheOldPlace) {
     EXPECT_EQ(Put(text, OneLine("/n/*", "new"), "/A/*", 3),
               "Port 80\nProtect  /n/*  new\nPass /b/* /c/*\n");
     // A Protection setup replaces whatever the mode.
-    EXPECT_EQ(Put("Port 80\nProtection s {\n UserID a\n}\nPass /b/* /c/*\n", SetupRecord("s", "b"), "s",
-                  2),
+    EXPECT_EQ(Put("Port 80\nProtection s {\n UserID a\n}\nPass /b/* /c/*\n", SetupRecord("s", "b"),
+                  "s", 2),
               "Port 80\nProtection  s  {\n      UserID       b\n}\nPass /b/* /c/*\n");
 }
 
 TEST(ProtectWrite, ReplacingTheFirstEntryMakesTheNewTextTheHead) {
     // The next setup's header must not receive the new text.
-    EXPECT_EQ(Put("Protection a {\n UserID x\n}\nProtection b {\n UserID y\n}\n", SetupRecord("a", "z"),
-                  "a", 1),
+    EXPECT_EQ(Put("Protection a {\n UserID x\n}\nProtection b {\n UserID y\n}\n",
+                  SetupRecord("a", "z"), "a", 1),
               "Protection  a  {\n      UserID       z\n}\nProtection b {\n UserID y\n}\n");
     EXPECT_EQ(Put("Protect /a/* s\nPass /b/* /c/*\n", OneLine("/a/*", "t"), "/a/*", 3),
               "Protect  /a/*  t\nPass /b/* /c/*\n");
@@ -173,7 +174,8 @@ TEST(ProtectWrite, ReplacingTheFirstEntryMakesTheNewTextTheHead) {
 }
 
 TEST(ProtectWrite, NextToTheProtectEntryOfThatTemplate) {
-    const std::string text = "Port 80\nProtect /a/* {\n UserID u\n}\nProtect /b/* s\nPass /c/* /d/*\n";
+    const std::string text =
+        "Port 80\nProtect /a/* {\n UserID u\n}\nProtect /b/* s\nPass /c/* /d/*\n";
     EXPECT_EQ(Put(text, OneLine("/n/*", "t"), "/a/*", 2),
               "Port 80\nProtect /a/* {\n UserID u\n}\nProtect  /n/*  t\nProtect /b/* s\nPass /c/* "
               "/d/*\n");
