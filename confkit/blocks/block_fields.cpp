@@ -79,8 +79,10 @@ Line *MakeValuesLine(std::initializer_list<Piece> pieces) {
     std::size_t fixed = 0;
     std::vector<std::size_t> lengths;
     for (const Piece &p : parts) {
-        if (p.isValue) lengths.push_back(p.text.size());
-        else fixed += p.text.size();
+        if (p.isValue)
+            lengths.push_back(p.text.size());
+        else
+            fixed += p.text.size();
     }
     const bool endsWithNewline = !parts.empty() && !parts.back().isValue &&
                                  !parts.back().text.empty() && parts.back().text.back() == '\n';
@@ -91,7 +93,8 @@ Line *MakeValuesLine(std::initializer_list<Piece> pieces) {
         if (p.isValue && p.text.size() > cap) p.text = p.text.substr(0, cap);
     }
     std::string line;
-    for (const Piece &p : parts) line += p.text;
+    for (const Piece &p : parts)
+        line += p.text;
     Line *made = MakeLine(line);
     if (!made) throw std::bad_alloc();
     return made;
