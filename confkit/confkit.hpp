@@ -122,8 +122,10 @@ class LineList {
         LineList list(LinesNew(static_cast<int32_t>(texts.size())));
         if (list.size() != texts.size()) throw std::bad_alloc();
         auto text = texts.begin();
-        for (Line &line : list.Lines())
-            std::memcpy(line.text, text->c_str(), (text++)->size() + 1);
+        for (Line &line : list.Lines()) {
+            std::memcpy(line.text, text->c_str(), text->size() + 1);
+            ++text;
+        }
         return list;
     }
 

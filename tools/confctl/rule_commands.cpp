@@ -43,7 +43,7 @@ int ListRules(const RulesOptions &options) {
     confkit::Document doc = OpenExisting(options.file);
     std::vector<std::size_t> numbers = LineNumbers(doc);
 
-    nlohmann::json found = nlohmann::json::array();
+    nlohmann::ordered_json found = nlohmann::ordered_json::array();
     std::size_t index = 0;
     const Line *previous = nullptr;
     for (const Line &line : doc.Lines()) {
@@ -64,7 +64,7 @@ int ListRules(const RulesOptions &options) {
         }
     }
     if (options.json)
-        Print(found.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+        Print(found.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
     return kOk;
 }
 
