@@ -45,23 +45,26 @@ Line *BlockEnd(Line *header) {
 Line *MakeLine(std::string_view head, std::string_view value, std::string_view tail) {
     Line *line = LinesNew(1);
     if (!line) return nullptr;
-    // A final "\n" stays outside the 1023 characters a line of the file holds.
-    const char lastChar = !tail.empty()    ? tail.back()
-                          : !value.empty() ? value.back()
-                          : !head.empty()  ? head.back()
-                                           : '\0';
-    const std::size_t room = kMaxLineChars + (lastChar == '\n' ? 1 : 0);
+    // A final "\n" stays outside the 1023 characters a line of the file holds,
+    // and survives the cut wherever it stands (or the written line would run
+    // on into the next one).
+    std::string_view *lastPart = !tail.empty()    ? &tail
+                                 : !value.empty() ? &value
+                                 : !head.empty()  ? &head
+                                                  : nullptr;
+    const bool endsLine = lastPart && lastPart->back() == '\n';
+    if (endsLine) lastPart->remove_suffix(1);
+    const std::size_t room = kMaxLineChars;
     if (head.size() > room) head = head.substr(0, room);
     if (head.size() + tail.size() > room) tail = tail.substr(tail.size() - (room - head.size()));
-    std::size_t valueRoom = room - head.size() - tail.size();
+    const std::size_t valueRoom = room - head.size() - tail.size();
     if (value.size() > valueRoom) value = value.substr(0, valueRoom);
     char *out = line->text;
-    std::memcpy(out, head.data(), head.size());
-    out += head.size();
-    std::memcpy(out, value.data(), value.size());
-    out += value.size();
-    std::memcpy(out, tail.data(), tail.size());
-    out += tail.size();
+    for (std::string_view part : {head, value, tail}) {
+        if (!part.empty()) std::memcpy(out, part.data(), part.size());
+        out += part.size();
+    }
+    if (endsLine) *out++ = '\n';
     *out = '\0';
     return line;
 }

@@ -1,0 +1,83 @@
+// The platform's text-file conventions, which the host C library of this
+// system does not provide: CR LF on disk is "\n" in memory, and a byte 0x1A
+// (Ctrl-Z) marks the end of a text file. A CR not followed by LF is an
+// ordinary character both ways.
+#ifndef CONFKIT_PLATFORM_TEXT_FILE_H
+#define CONFKIT_PLATFORM_TEXT_FILE_H
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace confkit::platform {
+
+// Reads a stream in large blocks and hands out its text translated exactly
+// as reading it one byte at a time in text mode would. The stream is not
+// owned; the reader reads ahead of what it has handed out.
+class TextReader {
+  public:
+    explicit TextReader(std::FILE *stream) : stream_(stream) {}
+    TextReader(const TextReader &) = delete;
+    TextReader &operator=(const TextReader &) = delete;
+
+    // Copies up to cap translated bytes into out and returns how many; 0
+    // only at the end of the text (end of file, a read error or a Ctrl-Z).
+    std::size_t Read(char *out, std::size_t cap);
+
+  private:
+    bool Refill();
+
+    static constexpr std::size_t kBlock = 64 * 1024;
+    std::FILE *stream_;
+    char raw_[kBlock];
+    std::size_t pos_ = 0;
+    std::size_t len_ = 0;
+    bool ended_ = false;
+};
+
+// Collects text, turning each "\n" into CR LF, and passes it on in large
+// blocks to a file descriptor. Every write is checked; after the first
+// failure nothing more is written and ok() stays false.
+class TextWriter {
+  public:
+    explicit TextWriter(int fd) : fd_(fd) {}
+    TextWriter(const TextWriter &) = delete;
+    TextWriter &operator=(const TextWriter &) = delete;
+
+    void Write(const char *text, std::size_t n);
+    // Writes out what is still collected; false when any write failed.
+    bool Flush();
+    bool ok() const { return ok_; }
+
+  private:
+    void Emit(const char *bytes, std::size_t n);
+
+    static constexpr std::size_t kBlock = 64 * 1024;
+    int fd_;
+    bool ok_ = true;
+    std::size_t used_ = 0;
+    char buffer_[kBlock];
+};
+
+// Writes bytes to fd in full, going on after short writes and interrupted
+// calls. False on any failure.
+bool WriteAll(int fd, const char *bytes, std::size_t n);
+
+// Replaces the file at path with the text that produce writes, so that a
+// failure at any point leaves the file as it was: the text goes to a new
+// file beside the target (for a symbolic link, beside the file it names),
+// is flushed to disk and then renamed over the target, which keeps its
+// permission bits and, where the process may set them, its owner and group.
+// A target that exists but may not be written fails. When no new file can be
+// made in the folder, the target is rewritten in place, still checking every
+// write and the close. Returns true when the whole text reached the file.
+bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce);
+
+// The file a path finally names after following symbolic links (the path
+// itself when it is none); the last link's target may be missing.
+std::string FinalTarget(const std::string &path);
+
+} // namespace confkit::platform
+
+#endif

@@ -1,0 +1,195 @@
+// Opening, writing and closing configuration files, and the write filter.
+#include "document/write_filter.h"
+#include "internal.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+using namespace std::string_literals;
+using confkit::LineClassify;
+using testsupport::DocPtr;
+using testsupport::FileExists;
+using testsupport::ListTexts;
+using testsupport::ListWellFormed;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+// Opens bytes written to a new file and gives the texts of its Lines.
+std::vector<std::string> OpenTexts(const TempDir &dir, std::string_view bytes) {
+    const std::string path = dir.File("in.conf");
+    WriteFile(path, bytes);
+    DocPtr doc(HTTPDConfigOpen(path.c_str()));
+    EXPECT_NE(doc, nullptr);
+    if (!doc) return {};
+    EXPECT_TRUE(ListWellFormed(doc->first));
+    EXPECT_STREQ(doc->path, path.c_str());
+    return ListTexts(doc->first);
+}
+
+// Opens bytes from a file, writes the document back and gives the file.
+std::string RoundTrip(const TempDir &dir, std::string_view bytes) {
+    const std::string path = dir.File("trip.conf");
+    WriteFile(path, bytes);
+    ConfigDocument *doc = HTTPDConfigOpen(path.c_str());
+    EXPECT_NE(doc, nullptr);
+    EXPECT_EQ(HTTPDConfigClose(doc, 1), 0);
+    return ReadFile(path);
+}
+
+TEST(LineClassify, LeavesOutOnlyLinesOfOneBareWord) {
+    EXPECT_EQ(LineClassify("welcome\n"), 0);
+    EXPECT_EQ(LineClassify("  Port\t\n"), 0);
+    EXPECT_EQ(LineClassify("word\r\n"), 0); // CR is part of the word
+    EXPECT_EQ(LineClassify("port 80\n"), 1);
+    EXPECT_EQ(LineClassify("word #note\n"), 1);
+    EXPECT_EQ(LineClassify(""), 3);
+    EXPECT_EQ(LineClassify(" \t\n"), 3);
+    EXPECT_EQ(LineClassify(nullptr), 3);
+    for (const char *marked : {"#comment\n", "}\n", "{\n", ")\n", "(\n", "\"quoted\"\n", "@x\n",
+                               "key=value\n", "PicsRule-1.0\n", "x(PicsRule-1.0\n", "a@b\n"})
+        EXPECT_EQ(LineClassify(marked), 2) << marked;
+    EXPECT_EQ(LineClassify("picsrule-1.0\n"), 0); // the tests are case-sensitive
+    EXPECT_EQ(LineClassify("\r\n"), 0);           // a lone CR is a token
+}
+
+TEST(HTTPDConfigOpen, SplitsTheFileIntoLines) {
+    TempDir dir;
+    EXPECT_EQ(OpenTexts(dir, "port 80\r\nwelcome\r\n"),
+              (std::vector<std::string>{"port 80\n", "welcome\n", ""}));
+    EXPECT_EQ(OpenTexts(dir, "a\r\nb"), (std::vector<std::string>{"a\n", "b"}));
+    EXPECT_EQ(OpenTexts(dir, ""), (std::vector<std::string>{""}));
+    EXPECT_EQ(OpenTexts(dir, "a\rb\r\r\n\n"), (std::vector<std::string>{"a\rb\r\n", "\n", ""}));
+    EXPECT_EQ(OpenTexts(dir, "x y\r\nz\x1A"
+                             "after\r\n"),
+              (std::vector<std::string>{"x y\n", "z"}));
+    EXPECT_EQ(OpenTexts(dir, std::string("ab\0cd\nz", 7)), (std::vector<std::string>{"ab", "z"}));
+}
+
+TEST(HTTPDConfigOpen, SpreadsLongLinesOverPiecesOf1023Characters) {
+    TempDir dir;
+    const std::string s1022(1022, 'a'), s1023(1023, 'b'), s1024(1024, 'c'), s2046(2046, 'd');
+    EXPECT_EQ(OpenTexts(dir, s1022 + "\r\n"), (std::vector<std::string>{s1022 + "\n", ""}));
+    EXPECT_EQ(OpenTexts(dir, s1023 + "\r\n"), (std::vector<std::string>{s1023, "\n", ""}));
+    EXPECT_EQ(OpenTexts(dir, s1024 + "\r\n"),
+              (std::vector<std::string>{s1024.substr(0, 1023), "c\n", ""}));
+    EXPECT_EQ(OpenTexts(dir, s2046),
+              (std::vector<std::string>{std::string(1023, 'd'), std::string(1023, 'd'), ""}));
+}
+
+TEST(HTTPDConfigOpen, CreatesAMissingFileAndRefusesBadPaths) {
+    TempDir dir;
+    const std::string path = dir.File("new.conf");
+    {
+        DocPtr doc(HTTPDConfigOpen(path.c_str()));
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(ListTexts(doc->first), (std::vector<std::string>{""}));
+        EXPECT_TRUE(FileExists(path));
+        EXPECT_EQ(HTTPDConfigWrite(doc.get()), 0);
+    }
+    EXPECT_EQ(ReadFile(path), "");
+    EXPECT_EQ(HTTPDConfigOpen(nullptr), nullptr);
+    EXPECT_EQ(HTTPDConfigOpen(""), nullptr);
+    EXPECT_EQ(HTTPDConfigOpen(dir.File("no/such/folder.conf").c_str()), nullptr);
+}
+
+TEST(HTTPDConfigWrite, RoundTripKeepsEverythingButBareWordsAndHiddenText) {
+    TempDir dir;
+    const std::string s1022 = "L " + std::string(1020, 'a');
+    const std::string s1023 = "M " + std::string(1021, 'b');
+    const std::string s1024 = "N " + std::string(1022, 'c');
+    const std::string in = ("Port 80\r\n"         // CR LF
+                            "Hostname a.b\n"      // bare LF
+                            "Pass /a\r/b x\r\n"   // lone CR inside a line
+                            "a b\r\r\n"           // CR before CR LF
+                            "# a comment\r\n"     // comment
+                            "welcome\r\n"         // a single bare word
+                            "  \t\r\n"            // blank
+                            "\r\n"                // empty
+                            "Protection p {\r\n"  // block header
+                            "  a=b\r\n"           // key=value
+                            "{\r\n"               // braces
+                            "}\r\n"               //
+                            "Nul x\0hidden y\r\n" // NUL hides the rest
+                            "Next 1\r\n"s) +
+                           s1022 + "\r\n" + s1023 + "\r\n" + s1024 + "\r\n" + "Port 81\r\x1A" +
+                           "after ctrl-z\r\n";
+    const std::string want = std::string("Port 80\r\n"
+                                         "Hostname a.b\r\n"
+                                         "Pass /a\r/b x\r\n"
+                                         "a b\r\r\n"
+                                         "# a comment\r\n"
+                                         "  \t\r\n"
+                                         "\r\n"
+                                         "Protection p {\r\n"
+                                         "  a=b\r\n"
+                                         "{\r\n"
+                                         "}\r\n"
+                                         "Nul x" // the rest of that Line is invisible
+                                         "Next 1\r\n") +
+                             s1022 + "\r\n" + s1023 + "\r\n" +
+                             s1024.substr(0, 1023) + // its second piece is the bare word "c"
+                             "Port 81\r";
+    EXPECT_EQ(RoundTrip(dir, in), want);
+    // A second round trip changes nothing more.
+    EXPECT_EQ(RoundTrip(dir, want), want);
+}
+
+TEST(HTTPDConfigWrite, KeepsAMissingLastLineEnd) {
+    TempDir dir;
+    EXPECT_EQ(RoundTrip(dir, "port 80\r\nwelcome\r\n"), "port 80\r\n");
+    EXPECT_EQ(RoundTrip(dir, "a\r\nb"), "");
+    EXPECT_EQ(RoundTrip(dir, "x 1\r\nport 80"), "x 1\r\nport 80");
+}
+
+TEST(HTTPDConfigWrite, WritesTheBodyAsEditedEachTime) {
+    TempDir dir;
+    const std::string path = dir.File("edit.conf");
+    WriteFile(path, "port 80\r\n");
+    DocPtr doc(HTTPDConfigOpen(path.c_str()));
+    ASSERT_NE(doc, nullptr);
+    ASSERT_NE(LinesAddStr(nullptr, doc.get(), "port 81", 0), nullptr); // runs on into the next Line
+    ASSERT_NE(LinesAddStr(nullptr, doc.get(), " x 1\n", 0), nullptr);
+    EXPECT_EQ(HTTPDConfigWrite(doc.get()), 0);
+    EXPECT_EQ(ReadFile(path), "port 80\r\nport 81 x 1\r\n");
+    std::snprintf(doc->first->text, sizeof doc->first->text, "port 82\n");
+    EXPECT_EQ(HTTPDConfigWrite(doc.get()), 0);
+    EXPECT_EQ(ReadFile(path), "port 82\r\nport 81 x 1\r\n");
+}
+
+TEST(HTTPDConfigWrite, RefusesDocumentsWithoutAPath) {
+    EXPECT_EQ(HTTPDConfigWrite(nullptr), -1);
+    ConfigDocument *doc = testsupport::MakeDoc("port 80\n", "");
+    EXPECT_EQ(HTTPDConfigWrite(doc), -1);
+    std::free(doc->path);
+    doc->path = nullptr;
+    EXPECT_EQ(HTTPDConfigWrite(doc), -1);
+    EXPECT_EQ(HTTPDConfigClose(doc, 0), 0);
+}
+
+TEST(HTTPDConfigClose, WritesOnlyWhenAskedAndAlwaysReleases) {
+    TempDir dir;
+    EXPECT_EQ(HTTPDConfigClose(nullptr, 0), -1);
+    EXPECT_EQ(HTTPDConfigClose(nullptr, 1), -1);
+
+    const std::string path = dir.File("close.conf");
+    WriteFile(path, "port 80\nwelcome\n");
+    ConfigDocument *doc = HTTPDConfigOpen(path.c_str());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(HTTPDConfigClose(doc, 0), 0);
+    EXPECT_EQ(ReadFile(path), "port 80\nwelcome\n");
+
+    // A path that names a folder cannot be written; the document still goes.
+    ConfigDocument *unwritable = testsupport::MakeDoc("port 80\n", dir.path().c_str());
+    EXPECT_EQ(HTTPDConfigClose(unwritable, 1), -1);
+    struct stat st;
+    ASSERT_EQ(stat(dir.path().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+} // namespace
