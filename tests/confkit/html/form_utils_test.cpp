@@ -11,16 +11,16 @@
 
 namespace {
 
+using htmltest::Capture;
 using htmltest::Doc;
 using htmltest::Printed;
-using htmltest::Run;
 
 Printed Acl(const std::string &content, const char *tmpl = "[%s]") {
     testsupport::TempDir dir;
     std::string path = dir.File("acl");
     testsupport::WriteFile(path, content);
     std::FILE *f = std::fopen(path.c_str(), "rb");
-    Printed p = Run([&] { return GenAclList(tmpl, f); });
+    Printed p = Capture([&] { return GenAclList(tmpl, f); });
     EXPECT_TRUE(std::feof(f)) << "the stream is read to its end";
     std::fclose(f);
     return p;
@@ -50,10 +50,10 @@ TEST(GenAclList, FieldsAreNotCutOrFormatted) {
 }
 
 TEST(GenAclList, NullStreamPrintsThroughTheTemplate) {
-    Printed p = Run([] { return GenAclList("[%s]", nullptr); });
+    Printed p = Capture([] { return GenAclList("[%s]", nullptr); });
     EXPECT_EQ(p.out, "[]");
     EXPECT_EQ(p.result, 0);
-    EXPECT_EQ(Run([] { return GenAclList(nullptr, nullptr); }).out, "");
+    EXPECT_EQ(Capture([] { return GenAclList(nullptr, nullptr); }).out, "");
 }
 
 const char *kMethodDoc = "Enable GET\nEnable MOVE /cgi/move.exe extra\nEnable Copy\nPort 80\n";

@@ -8,11 +8,11 @@
 
 namespace {
 
+using htmltest::Capture;
 using htmltest::Doc;
-using htmltest::Run;
 
 std::string Options(int32_t low, int32_t high, int32_t selected, const char *tmpl = "[%s]") {
-    return Run([&] { return GenOptionString(tmpl, low, high, selected); }).out;
+    return Capture([&] { return GenOptionString(tmpl, low, high, selected); }).out;
 }
 
 TEST(GenOptionString, ListsTheRangeWithTheSelectedOne) {
@@ -20,7 +20,7 @@ TEST(GenOptionString, ListsTheRangeWithTheSelectedOne) {
     EXPECT_EQ(Options(-2, -1, -1), "[<OPTION>-2<OPTION SELECTED>-1]");
     EXPECT_EQ(Options(1, 3, 7), "[<OPTION>1<OPTION>2<OPTION>3]");
     EXPECT_EQ(Options(5, 5, 5), "[<OPTION SELECTED>5]");
-    EXPECT_EQ(Run([] { return GenOptionString("%s", 1, 2, 1); }).result, 0);
+    EXPECT_EQ(Capture([] { return GenOptionString("%s", 1, 2, 1); }).result, 0);
 }
 
 TEST(GenOptionString, EmptyOrHugeRangesGiveTheSingleZeroEntry) {
@@ -44,7 +44,7 @@ const char *kOptionDoc = "CacheAlgorithm B extra\nPort 80\n";
 
 std::string OptionList(const char *tmpl, const char *dir, const char *opts, const char *def,
                        ConfigDocument *doc) {
-    return Run([&] { return GenOptionList(tmpl, dir, opts, def, doc); }).out;
+    return Capture([&] { return GenOptionList(tmpl, dir, opts, def, doc); }).out;
 }
 
 TEST(GenOptionList, SelectsTheConfiguredValueIgnoringCase) {
@@ -79,7 +79,7 @@ const char *kFieldDoc = "ServerRoot  C:\\Proxy   main\tone\r\nWelcome a.html\nWe
 
 std::string TextField(int32_t n, int32_t rest, const char *def, ConfigDocument *doc,
                       const char *dir = "serverroot") {
-    return Run([&] { return GenTextField("<%s>", dir, n, rest, def, doc); }).out;
+    return Capture([&] { return GenTextField("<%s>", dir, n, rest, def, doc); }).out;
 }
 
 TEST(GenTextField, OneFieldOrTheRestOfTheLine) {
@@ -111,7 +111,7 @@ const char *kCheckDoc = "Enable GET\nEnable put /cgi/put.exe\nService /x/* a.dll
 
 std::string Checked(const char *pattern, const char *prefix, int32_t absent, int32_t field,
                     ConfigDocument *doc) {
-    return Run([&] {
+    return Capture([&] {
                return GenCheckedSetting("[%s]", pattern, prefix, absent, field, "CHECKED", doc);
            })
         .out;
@@ -142,7 +142,8 @@ TEST(GenCheckedSetting, AbsentDirectiveIsCheckedOnlyForFlagOne) {
 
 std::string OnOff(const char *doc_text, int32_t sense, int32_t absent) {
     auto doc = Doc(doc_text);
-    return Run([&] { return GenCheckedSettingOnOff("[%s]", "Caching", sense, absent, doc.get()); })
+    return Capture(
+               [&] { return GenCheckedSettingOnOff("[%s]", "Caching", sense, absent, doc.get()); })
         .out;
 }
 
@@ -161,14 +162,14 @@ TEST(GenCheckedSettingOnOff, RuleWithoutValueAndNoRule) {
     EXPECT_EQ(OnOff("Caching\n", 0, 1), "[]");
     EXPECT_EQ(OnOff("Port 80\n", 0, 5), "[CHECKED]");
     EXPECT_EQ(OnOff("Port 80\n", 1, 0), "[]");
-    EXPECT_EQ(Run([] { return GenCheckedSettingOnOff("[%s]", "caching", 1, 1, nullptr); }).out,
+    EXPECT_EQ(Capture([] { return GenCheckedSettingOnOff("[%s]", "caching", 1, 1, nullptr); }).out,
               "[CHECKED]");
 }
 
 const char *kExpiryDoc = "CacheMaxExpiry http://* 1 day\nCacheMaxExpiry ftp://x/* 2 weeks\n";
 
 std::string Timeout(const char *dir, const char *prefix, ConfigDocument *doc) {
-    return Run([&] { return GenCacheTimeoutSetting("[%s]", dir, prefix, doc); }).out;
+    return Capture([&] { return GenCacheTimeoutSetting("[%s]", dir, prefix, doc); }).out;
 }
 
 TEST(GenCacheTimeoutSetting, TimeOfTheFirstRuleWithThePrefix) {
@@ -182,7 +183,7 @@ TEST(GenCacheTimeoutSetting, TimeOfTheFirstRuleWithThePrefix) {
 }
 
 std::string Select(int32_t lastFirst, ConfigDocument *doc, const char *dir = "Welcome") {
-    return Run([&] { return GenSelectListItems("<%s>", dir, lastFirst, doc); }).out;
+    return Capture([&] { return GenSelectListItems("<%s>", dir, lastFirst, doc); }).out;
 }
 
 TEST(GenSelectListItems, FirstEntrySelectedInEitherOrder) {
@@ -211,7 +212,8 @@ TEST(GenSelectListItems, LongListsAreNotCut) {
 
 std::string IconPath(const char *doc_text, int32_t field) {
     auto doc = Doc(doc_text);
-    return Run([&] { return GenMultiDirectiveText("[%s]", "AddBlankIcon", field, doc.get()); }).out;
+    return Capture([&] { return GenMultiDirectiveText("[%s]", "AddBlankIcon", field, doc.get()); })
+        .out;
 }
 
 TEST(GenMultiDirectiveText, IconPathsWithOrWithoutFolder) {
@@ -225,7 +227,7 @@ TEST(GenMultiDirectiveText, IconPathsWithOrWithoutFolder) {
 }
 
 TEST(FormValueGenerators, NullDocumentPrintsTheMissingDirectiveValue) {
-    auto run = [](auto f) { return Run(f); };
+    auto run = [](auto f) { return Capture(f); };
     auto p = run([] { return GenOptionList("[%s]", "port", "a", nullptr, nullptr); });
     EXPECT_EQ(p.out, "[<OPTION>a]");
     EXPECT_EQ(p.result, 0);
@@ -243,9 +245,9 @@ TEST(FormValueGenerators, NullDocumentPrintsTheMissingDirectiveValue) {
 TEST(FormValueGenerators, TheDocumentIsLeftUnchanged) {
     auto doc = Doc(kFieldDoc);
     std::string before = testsupport::DocText(doc.get());
-    Run([&] { return GenTextField("%s", "serverroot", 2, 1, nullptr, doc.get()); });
-    Run([&] { return GenSelectListItems("%s", "welcome", 1, doc.get()); });
-    Run([&] { return GenOptionList("%s", "welcome", "x,a.html", nullptr, doc.get()); });
+    Capture([&] { return GenTextField("%s", "serverroot", 2, 1, nullptr, doc.get()); });
+    Capture([&] { return GenSelectListItems("%s", "welcome", 1, doc.get()); });
+    Capture([&] { return GenOptionList("%s", "welcome", "x,a.html", nullptr, doc.get()); });
     EXPECT_EQ(testsupport::DocText(doc.get()), before);
 }
 

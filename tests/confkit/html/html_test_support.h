@@ -15,7 +15,7 @@ struct Printed {
     int32_t result = -99;
 };
 
-template <class F> Printed Run(F &&generator) {
+template <class F> Printed Capture(F &&generator) {
     Printed p;
     p.out = testsupport::CaptureStdout([&] { p.result = generator(); });
     return p;

@@ -9,17 +9,17 @@
 
 namespace {
 
-using htmltest::Run;
+using htmltest::Capture;
 
 std::string Out(const char *tmpl, const char *value) {
-    return Run([&] { return GenHtmlLine(tmpl, value); }).out;
+    return Capture([&] { return GenHtmlLine(tmpl, value); }).out;
 }
 
 TEST(GenHtmlLine, PutsTheValueAtTheFirstSlot) {
     EXPECT_EQ(Out("<input value=\"%s\">\n", "80"), "<input value=\"80\">\n");
     EXPECT_EQ(Out("%s", ""), "");
     EXPECT_EQ(Out("[%s]", ""), "[]");
-    EXPECT_EQ(Run([] { return GenHtmlLine("x%s", "y"); }).result, 0);
+    EXPECT_EQ(Capture([] { return GenHtmlLine("x%s", "y"); }).result, 0);
 }
 
 TEST(GenHtmlLine, PrintsTheTemplateAloneWithoutSlotOrValue) {
