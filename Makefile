@@ -1,5 +1,5 @@
-# Thin wrapper over the CMake presets.
-.PHONY: deps build test asan check bench clean
+# Thin wrapper over the CMake presets and the scripts in scripts/.
+.PHONY: deps build test asan tsan fuzz fuzz-long lint check bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,8 +18,24 @@ asan: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
+# The thread test under ThreadSanitizer.
+tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
+
+# Each fuzz target for 30 seconds from its corpus; fuzz-long for 10 minutes each.
+fuzz: deps
+	bash scripts/fuzz.sh 30
+fuzz-long: deps
+	bash scripts/fuzz.sh 600
+
+# clang-tidy and cppcheck.
+lint: build
+	bash scripts/lint.sh
+
 # Everything CI runs.
-check: test asan
+check: test asan tsan fuzz lint
 
 bench: deps
 	cmake --preset release

@@ -1,0 +1,113 @@
+// Registry keys over the registry file: opening a key under the root reads
+// the file; keys opened under an open key share what it read.
+#include "platform/platform.h"
+#include "registry_file.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+
+namespace cfgmigrate::platform {
+
+struct RegistryKeyHandle {
+    std::shared_ptr<const RegistryImage> image; // null for the root
+    std::string path;                           // lower case, no hive
+};
+
+namespace {
+
+RegistryKeyHandle local_machine_root;
+
+// Keys handed out and not yet closed; closing anything else fails.
+std::set<RegistryKey> &OpenKeys() {
+    static std::set<RegistryKey> keys;
+    return keys;
+}
+
+std::shared_ptr<const RegistryImage> LoadRegistryFile() {
+    std::ifstream in(RegistryFilePath(), std::ios::binary);
+    if (!in) return nullptr;
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return nullptr;
+    return std::make_shared<const RegistryImage>(ParseRegistryFile(bytes));
+}
+
+bool IsUsable(RegistryKey key) {
+    return key == &local_machine_root || OpenKeys().count(key);
+}
+
+std::string JoinKeyPath(const std::string &parent, const char *subkey) {
+    std::string sub = LowerAscii(subkey ? subkey : "");
+    while (!sub.empty() && sub.back() == '\\')
+        sub.pop_back();
+    if (sub.empty()) return parent;
+    return parent.empty() ? sub : parent + "\\" + sub;
+}
+
+RegistryResult OpenKey(RegistryKey parent, const char *subkey, RegistryKey *opened) {
+    if (!opened) return kRegistryInvalidHandle;
+    *opened = nullptr;
+    if (!IsUsable(parent)) return kRegistryInvalidHandle;
+    auto image = parent->image ? parent->image : LoadRegistryFile();
+    if (!image) return kRegistryNotFound;
+    std::string path = JoinKeyPath(parent->path, subkey);
+    if (!image->HasKey(path)) return kRegistryNotFound;
+    auto key = std::make_unique<RegistryKeyHandle>(RegistryKeyHandle{image, path});
+    OpenKeys().insert(key.get());
+    *opened = key.release();
+    return kRegistrySuccess;
+}
+
+RegistryResult QueryString(RegistryKey key, const char *name, char *data, std::uint32_t *size) {
+    if (!IsUsable(key) || !size) return kRegistryInvalidHandle;
+    if (!key->image) return kRegistryNotFound; // the bare root holds no values here
+    const RegistryValue *value = key->image->Find(key->path, LowerAscii(name ? name : ""));
+    if (!value) return kRegistryNotFound;
+    if (!value->is_string) return kRegistryNotAString;
+    if (value->text.size() >= UINT32_MAX) return kRegistryNoMemory;
+    auto needed = static_cast<std::uint32_t>(value->text.size() + 1);
+    std::uint32_t room = *size;
+    *size = needed;
+    if (!data) return kRegistrySuccess;
+    if (room < needed) return kRegistryMoreData;
+    std::memcpy(data, value->text.c_str(), needed);
+    return kRegistrySuccess;
+}
+
+} // namespace
+
+RegistryKey LocalMachineKey() {
+    return &local_machine_root;
+}
+
+RegistryResult RegistryOpenKey(RegistryKey parent, const char *subkey, RegistryKey *opened) {
+    try {
+        return OpenKey(parent, subkey, opened);
+    } catch (...) {
+        return kRegistryNoMemory;
+    }
+}
+
+RegistryResult RegistryQueryString(RegistryKey key, const char *name, char *data,
+                                   std::uint32_t *size) {
+    try {
+        return QueryString(key, name, data, size);
+    } catch (...) {
+        return kRegistryNoMemory;
+    }
+}
+
+RegistryResult RegistryCloseKey(RegistryKey key) {
+    if (key == &local_machine_root) return kRegistrySuccess;
+    if (!OpenKeys().erase(key)) return kRegistryInvalidHandle;
+    delete key;
+    return kRegistrySuccess;
+}
+
+std::size_t OpenRegistryKeyCount() {
+    return OpenKeys().size();
+}
+
+} // namespace cfgmigrate::platform

@@ -1,0 +1,65 @@
+// DefinePicsRule blocks: recognising a rule header, reading the rule name it
+// carries and finding a block by that name. Shared by the rule and clause
+// operations and by the block-table generators.
+#ifndef CONFKIT_BLOCKS_PICS_H
+#define CONFKIT_BLOCKS_PICS_H
+
+#include "internal.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace confkit {
+
+// A line whose first token is DefinePicsRule, ignoring case. A header that
+// is commented out ("#DefinePicsRule ...") is not one.
+bool IsPicsRuleHeader(const char *text);
+
+// The rule name of a header: after the directive word, skip CR, LF, tab, "{"
+// and double quotes; the name runs up to the next of those characters or the
+// end of the text. A space does not end it, so 'DefinePicsRule Kids {' names
+// "Kids " with its trailing space. Empty when the header names nothing. The
+// view points into the header's text.
+std::string_view PicsRuleName(const char *header);
+
+// The first rule header, from `from` on, whose rule name equals name byte
+// for byte; nullptr when none does or name is null.
+Line *FindPicsRuleFrom(Line *from, const char *name);
+
+// The first rule header of the document that names the rule, or nullptr.
+Line *FindPicsRule(const ConfigDocument *doc, const char *name);
+
+// A value as it goes between the double quotes of a written line: a double
+// quote inside it becomes an apostrophe, and a CR or LF becomes a space so
+// that the value cannot split its line.
+std::string QuotableValue(std::string_view value);
+
+// A text written without quotes (a Filter text, an applies-to value): only
+// CR and LF become spaces.
+std::string OneLineText(std::string_view text);
+
+// A null text, written as an empty one.
+inline std::string_view OrEmpty(const char *text) {
+    return text ? text : "";
+}
+
+// `spaces` spaces, then text.
+std::string Pad(int spaces, std::string_view text);
+
+// Appends the line: `spaces` spaces, the keyword, a space and the value
+// between double quotes.
+void AddQuotedLine(Chain &c, int spaces, std::string_view keyword, std::string_view value);
+
+// The number of lines from header down to line (1 for the line right after
+// the header), counting no further than limit; limit when line is not found
+// within it.
+int LinesBelow(const Line *header, const Line *line, int limit);
+
+inline bool Holds(const Line *line, const char *what) {
+    return std::strstr(line->text, what) != nullptr;
+}
+
+} // namespace confkit
+
+#endif
