@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace confkit {
 
@@ -54,10 +55,19 @@ class BodyBuilder {
     std::size_t pos_ = 0;
 };
 
+bool IsFolder(std::FILE *f) {
+    struct stat st;
+    return ::fstat(::fileno(f), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 // Opens as the platform's text mode does: "r", or else "a+", which makes a
-// missing file.
+// missing file. A folder is no text file, although the host opens it for
+// reading.
 std::FILE *OpenForReading(const char *path) {
-    if (std::FILE *f = std::fopen(path, "r")) return f;
+    if (std::FILE *f = std::fopen(path, "r")) {
+        if (!IsFolder(f)) return f;
+        std::fclose(f);
+    }
     return std::fopen(path, "a+");
 }
 

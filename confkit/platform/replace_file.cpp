@@ -66,10 +66,21 @@ int CreateTemporary(const std::string &folder, const std::string &base, std::str
     return -1;
 }
 
-bool WriteText(int fd, const std::function<void(TextWriter &)> &produce) {
-    auto writer = std::make_unique<TextWriter>(fd);
-    produce(*writer);
-    return writer->Flush();
+// False when any write failed, or when memory ran out on the way (the
+// caller then still removes what it made).
+bool WriteText(int fd, const std::function<void(TextWriter &)> &produce) noexcept {
+    try {
+        auto writer = std::make_unique<TextWriter>(fd);
+        produce(*writer);
+        return writer->Flush();
+    } catch (...) {
+        return false;
+    }
+}
+
+// Devices and pipes cannot be flushed to disk; that is no failure.
+bool SyncToDisk(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL;
 }
 
 // The specified behaviour when no new file can be made beside the target:
@@ -78,7 +89,7 @@ bool RewriteInPlace(const std::string &target, const std::function<void(TextWrit
     Descriptor fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (fd.get() < 0) return false;
     const bool written = WriteText(fd.get(), produce);
-    const bool synced = written && ::fsync(fd.get()) == 0;
+    const bool synced = written && SyncToDisk(fd.get());
     return fd.Close() && synced;
 }
 

@@ -96,6 +96,7 @@ TEST(HTTPDConfigOpen, CreatesAMissingFileAndRefusesBadPaths) {
     EXPECT_EQ(HTTPDConfigOpen(nullptr), nullptr);
     EXPECT_EQ(HTTPDConfigOpen(""), nullptr);
     EXPECT_EQ(HTTPDConfigOpen(dir.File("no/such/folder.conf").c_str()), nullptr);
+    EXPECT_EQ(HTTPDConfigOpen(dir.path().c_str()), nullptr); // a folder
 }
 
 TEST(HTTPDConfigWrite, RoundTripKeepsEverythingButBareWordsAndHiddenText) {

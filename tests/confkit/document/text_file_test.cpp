@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -307,6 +308,23 @@ TEST(ReplaceFile, AFileThatMayNotBeWrittenStaysAsItWas) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadFile(locked.path), "Port 80\r\nHostname old\r\n");
     EXPECT_EQ(Entries(locked.folder), (std::vector<std::string>{"http.conf"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ReplaceFile, DevicesAreWrittenNotReplaced) {
+    // A null device of its own, so that a fault cannot harm the system's.
+    TempDir dir;
+    const std::string device = dir.File("null");
+    if (mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "cannot make a device node here";
+    EXPECT_EQ(HTTPDConfigClose(testsupport::MakeDoc("Port 80\n", device.c_str()), 1), 0);
+    struct stat after;
+    ASSERT_EQ(stat(device.c_str(), &after), 0);
+    EXPECT_TRUE(S_ISCHR(after.st_mode));
+    EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"null"}));
 }
 
 } // namespace
