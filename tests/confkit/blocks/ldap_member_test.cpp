@@ -62,6 +62,18 @@ std::string PutLDAP(const std::string &text, const LDAPRule &rule, const char *n
 
 const char *kNew = "LDAPInfo n {\n      Host                     h\n}\n";
 
+// The text of the block that Member(name) writes, with the given line end.
+std::string MemberText(const std::string &name, const std::string &end = "\n") {
+    std::string text;
+    for (const char *line :
+         {" {", "     RCAAddr 10.0.0.2", "     RCAPort 3128", "     CacheSize 200 M",
+          "     CacheRoot c:\\cache", "     Timeout 500 milliseconds", "     BindSpecific on",
+          "     ReuseAddr off", "}"}) {
+        text += line + end;
+    }
+    return "Member " + name + text;
+}
+
 } // namespace
 
 TEST(LDAPMemberWrite, LDAPInfoBlockText) {
@@ -130,6 +142,7 @@ TEST(LDAPMemberWrite, MemberBlockWritesEveryLine) {
                                   "     BindSpecific on\n"
                                   "     ReuseAddr off\n"
                                   "}\n");
+    EXPECT_EQ(DocText(doc.get()), MemberText("m1"));
     doc.reset(MakeDoc(""));
     MemberRule bare{};
     bare.Name = S("m2");
@@ -194,11 +207,7 @@ TEST(LDAPMemberWrite, ReplacementFindsAnyDirectiveOfThatName) {
     DocPtr doc(MakeDoc(text));
     MemberRule m = Member("k2");
     ASSERT_EQ(HTTPDPutMemberRule(doc.get(), &m, "k", 3), 1);
-    EXPECT_EQ(DocText(doc.get()),
-              "Member m {\n RCAAddr a\n}\nMember k2 {\n     RCAAddr 10.0.0.2\n"
-              "     RCAPort 3128\n     CacheSize 200 M\n     CacheRoot c:\\cache\n"
-              "     Timeout 500 milliseconds\n     BindSpecific on\n"
-              "     ReuseAddr off\n}\n");
+    EXPECT_EQ(DocText(doc.get()), "Member m {\n RCAAddr a\n}\n" + MemberText("k2"));
 }
 
 TEST(LDAPMemberWrite, FallbacksWhenThePlacementGivesNoLine) {
@@ -280,11 +289,8 @@ TEST(LDAPMemberWrite, WrittenDocumentOnDisk) {
     ASSERT_EQ(HTTPDPutMemberRule(doc, &m, "a", 1), 1);
     ASSERT_EQ(HTTPDConfigClose(doc, 1), 0);
     EXPECT_EQ(testsupport::ReadFile(path),
-              "Port 80\r\n"
-              "Member m {\r\n     RCAAddr 10.0.0.2\r\n     RCAPort 3128\r\n"
-              "     CacheSize 200 M\r\n     CacheRoot c:\\cache\r\n"
-              "     Timeout 500 milliseconds\r\n     BindSpecific on\r\n     ReuseAddr off\r\n}\r\n"
-              "LDAPInfo a {\r\n  Host x\r\n}\r\n"
-              "LDAPInfo b {\r\n      Host                     y\r\n"
-              "      ServerDN                 \"cn=x\"\r\n}\r\n");
+              "Port 80\r\n" + MemberText("m", "\r\n") +
+                  "LDAPInfo a {\r\n  Host x\r\n}\r\n"
+                  "LDAPInfo b {\r\n      Host                     y\r\n"
+                  "      ServerDN                 \"cn=x\"\r\n}\r\n");
 }

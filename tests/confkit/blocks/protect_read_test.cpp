@@ -72,7 +72,6 @@ TEST(ProtectRead, BlockFields) {
     DocPtr doc(MakeDoc("# Protect /c/* x\n"
                        "protection  Setup1  {\n"
                        "   getmask   a,b  # who\n"
-                       "   Mask#x  m\n"
                        "   SSL_ClientAuth#on\n"
                        "   UserID  first\n"
                        "   USERID  second\n"
@@ -90,8 +89,8 @@ TEST(ProtectRead, BlockFields) {
     EXPECT_EQ(r->Address, nullptr);
     // Plain values keep the rest of their line; Mask is not GetMask.
     EXPECT_STREQ(r->GetMask, "a,b  # who\n");
-    EXPECT_EQ(r->Mask, nullptr); // "#" ends the keyword and the line's tokens
-    EXPECT_EQ(r->SSL_ClientAuth, kFlagSet);
+    EXPECT_EQ(r->Mask, nullptr);
+    EXPECT_EQ(r->SSL_ClientAuth, kFlagSet); // "#" ends the keyword
     EXPECT_STREQ(r->UserID, "second\n");
     EXPECT_EQ(r->PostMask, nullptr);
     // Certificate values lose their line end and outer quotes.
