@@ -32,9 +32,13 @@ std::string WithoutLineBreaks(std::string_view value) {
     return s;
 }
 
+int64_t RangeSize(int64_t low, int64_t high) {
+    return high - low + 1;
+}
+
 void PrintNumericOptions(const char *tmpl, int32_t low, int32_t high, int32_t selected) {
-    int64_t count = int64_t{high} - int64_t{low} + 1;
-    if (high == 0 || high < low || count > kMaxOptionRange) {
+    // The range is counted in 64 bits: high - low overflows 32.
+    if (high == 0 || high < low || RangeSize(low, high) > kMaxOptionRange) {
         PrintThrough(tmpl, kNoOptions);
         return;
     }

@@ -242,13 +242,4 @@ TEST(FormValueGenerators, NullDocumentPrintsTheMissingDirectiveValue) {
     EXPECT_EQ(p.result, 0);
 }
 
-TEST(FormValueGenerators, TheDocumentIsLeftUnchanged) {
-    auto doc = Doc(kFieldDoc);
-    std::string before = testsupport::DocText(doc.get());
-    Capture([&] { return GenTextField("%s", "serverroot", 2, 1, nullptr, doc.get()); });
-    Capture([&] { return GenSelectListItems("%s", "welcome", 1, doc.get()); });
-    Capture([&] { return GenOptionList("%s", "welcome", "x,a.html", nullptr, doc.get()); });
-    EXPECT_EQ(testsupport::DocText(doc.get()), before);
-}
-
 } // namespace

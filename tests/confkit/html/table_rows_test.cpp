@@ -227,13 +227,4 @@ TEST(TableRowGenerators, NullDocumentPrintsNothing) {
     EXPECT_EQ(p.out + std::to_string(p.result), "0");
 }
 
-TEST(TableRowGenerators, TheDocumentIsLeftUnchanged) {
-    const char *text = "Pass /a/* /b/*\nsockd @=u permit 1.2.3.4 x\nSSLServerCert \"a b\" k\n";
-    auto doc = Doc(text);
-    Capture([&] { return GenTableItems("%s", "sslservercert", 1, 1, doc.get()); });
-    Capture([&] { return GenSocksTableItems("%s", doc.get()); });
-    Capture([&] { return GenMultiTableItems("%s", "pass sockd ", 1, 0, doc.get()); });
-    EXPECT_EQ(testsupport::DocText(doc.get()), text);
-}
-
 } // namespace
