@@ -123,25 +123,31 @@ bool IsSingleWord(const std::string &text) {
     return text.substr(begin, end - begin + 1).find_first_of(" \t") == std::string::npos;
 }
 
+// Findings are printed in line order once the file has been gone through.
 class Report {
   public:
     explicit Report(std::string file) : file_(std::move(file)) {}
     void Finding(std::size_t line, const std::string &message) {
-        Print(file_ + ":" + std::to_string(line) + ": " + message + "\n");
-        ++findings_;
+        findings_.emplace_back(line, message);
     }
-    void Note(const std::string &message) { Print(file_ + ": note: " + message + "\n"); }
-    bool Found() const { return findings_ > 0; }
+    void Note(const std::string &message) { notes_.push_back(message); }
+    bool Found() const { return !findings_.empty(); }
+    void Print() {
+        std::stable_sort(findings_.begin(), findings_.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (const auto &[line, message] : findings_)
+            confctl::Print(file_ + ":" + std::to_string(line) + ": " + message + "\n");
+        for (const std::string &note : notes_)
+            confctl::Print(file_ + ": note: " + note + "\n");
+    }
 
   private:
     std::string file_;
-    std::size_t findings_ = 0;
+    std::vector<std::pair<std::size_t, std::string>> findings_;
+    std::vector<std::string> notes_;
 };
 
-std::string WhyLost(const PhysicalLine &line, const PhysicalLine *previous) {
-    if (previous && previous->content.find('\0') != std::string::npos)
-        return "runs on at the end of line " + std::to_string(previous->number) +
-               ", whose line end is lost after a NUL byte";
+std::string WhyLost(const PhysicalLine &line) {
     if (line.content.size() > kLineHolds)
         return "longer than a Line holds (" + std::to_string(line.content.size()) +
                " characters): every piece of it is a single word, and the writer leaves such "
@@ -155,45 +161,105 @@ std::string WhyChanged(const PhysicalLine &line, const PhysicalLine &written) {
     std::size_t nul = line.content.find('\0');
     if (nul != std::string::npos)
         return "the text after a NUL byte (column " + std::to_string(nul + 1) + ") is lost" +
-               (line.lf ? ", and the line end with it: the next line runs on after it" : "");
+               (line.lf ? ", and the line end with it" : "");
     if (line.content.size() > kLineHolds)
         return "longer than a Line holds (" + std::to_string(line.content.size()) +
                " characters): written back without its pieces of a single word";
     return "written back as '" + Show(written.content) + "'";
 }
 
-// Aligns the original lines with the written ones. The writer only leaves
-// lines (or pieces) out and cuts texts short, so a written line is looked up
-// among the original lines that follow; the lines skipped on the way are lost.
-void CompareLines(const std::vector<PhysicalLine> &original,
-                  const std::vector<PhysicalLine> &written, Report &report, std::size_t &lfEnds) {
-    std::map<std::string, std::vector<std::size_t>> where;
-    for (std::size_t i = 0; i < original.size(); ++i)
-        where[original[i].content].push_back(i);
-    auto nextAt = [&](const std::string &content, std::size_t from) -> std::size_t {
-        auto found = where.find(content);
-        if (found == where.end()) return original.size();
-        auto at = std::lower_bound(found->second.begin(), found->second.end(), from);
-        return at == found->second.end() ? original.size() : *at;
-    };
-    std::size_t i = 0, p = 0;
-    while (i < original.size()) {
-        if (p < written.size() && original[i].content == written[p].content) {
-            if (original[i].lf && !original[i].crlf && written[p].crlf) ++lfEnds;
-            ++i, ++p;
-            continue;
-        }
-        std::size_t k = p < written.size() ? nextAt(written[p].content, i + 1) : original.size();
-        if (k < original.size() || p >= written.size()) {
-            for (; i < k && i < original.size(); ++i)
-                report.Finding(original[i].number,
-                               WhyLost(original[i], i > 0 ? &original[i - 1] : nullptr));
-            continue;
-        }
-        report.Finding(original[i].number, WhyChanged(original[i], written[p]));
-        ++i, ++p;
-    }
+// What a changed line keeps at the start when written back: the text before
+// a NUL byte, within the first piece the library holds.
+std::string KeptStart(const PhysicalLine &line) {
+    return line.content.substr(0, std::min(line.content.find('\0'), kLineHolds));
 }
+
+bool StartsWith(const std::string &text, const std::string &start) {
+    return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
+}
+
+bool EndsWith(const std::string &text, const std::string &end) {
+    return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Aligns the original lines with the written ones. The writer only leaves
+// lines (or pieces of them) out and cuts texts short, so each written line is
+// looked up among the original lines that follow: first as it stands, then
+// as the kept start of a changed line. Original lines skipped on the way are
+// lost; a line whose line end was lost runs on into the written line above.
+class LineComparison {
+  public:
+    LineComparison(const std::vector<PhysicalLine> &original,
+                   const std::vector<PhysicalLine> &written, Report &report)
+        : original_(original), written_(written), report_(report) {
+        for (std::size_t i = 0; i < original.size(); ++i)
+            where_[original[i].content].push_back(i);
+    }
+
+    // Returns the number of lines that end with LF alone and come back with CR LF.
+    std::size_t Run() {
+        std::size_t lfEnds = 0;
+        while (i_ < original_.size()) {
+            if (p_ >= written_.size()) {
+                Lost(original_.size());
+            } else if (original_[i_].content == written_[p_].content) {
+                if (original_[i_].lf && !original_[i_].crlf && written_[p_].crlf) ++lfEnds;
+                ++i_, ++p_;
+            } else {
+                std::size_t k = NextSame(written_[p_].content);
+                if (k < original_.size()) {
+                    Lost(k);
+                    continue;
+                }
+                Lost(NextChangedInto(written_[p_].content));
+                Changed();
+            }
+        }
+        return lfEnds;
+    }
+
+  private:
+    std::size_t NextSame(const std::string &content) const {
+        auto found = where_.find(content);
+        if (found == where_.end()) return original_.size();
+        auto at = std::upper_bound(found->second.begin(), found->second.end(), i_);
+        return at == found->second.end() ? original_.size() : *at;
+    }
+
+    // The first line from the current one that the written line may be a
+    // changed form of; the current line when none is.
+    std::size_t NextChangedInto(const std::string &written) const {
+        for (std::size_t k = i_; k < original_.size() && k < i_ + 64; ++k) {
+            std::string start = KeptStart(original_[k]);
+            if (!start.empty() && StartsWith(written, start)) return k;
+        }
+        return i_;
+    }
+
+    void Lost(std::size_t until) {
+        for (; i_ < until; ++i_)
+            report_.Finding(original_[i_].number, WhyLost(original_[i_]));
+    }
+
+    void Changed() {
+        const PhysicalLine &line = original_[i_], &written = written_[p_];
+        report_.Finding(line.number, WhyChanged(line, written));
+        ++i_, ++p_;
+        if (i_ < original_.size() && !original_[i_].content.empty() &&
+            EndsWith(written.content, original_[i_].content)) {
+            report_.Finding(original_[i_].number, "runs on at the end of line " +
+                                                      std::to_string(line.number) +
+                                                      ", whose line end is lost");
+            ++i_;
+        }
+    }
+
+    const std::vector<PhysicalLine> &original_;
+    const std::vector<PhysicalLine> &written_;
+    Report &report_;
+    std::map<std::string, std::vector<std::size_t>> where_;
+    std::size_t i_ = 0, p_ = 0;
+};
 
 // Blocks without a closing line, PICS rule names used twice, and first words
 // outside blocks that name no directive.
@@ -238,8 +304,8 @@ int Check(const std::string &file) {
     std::size_t ctrlZ = original.find('\x1a');
     std::string seen = original.substr(0, ctrlZ);
     std::vector<PhysicalLine> lines = SplitLines(seen);
-    std::size_t lfEnds = 0;
-    CompareLines(lines, SplitLines(written), report, lfEnds);
+    std::vector<PhysicalLine> writtenLines = SplitLines(written);
+    std::size_t lfEnds = LineComparison(lines, writtenLines, report).Run();
     if (ctrlZ != std::string::npos) {
         std::size_t line = lines.empty() || lines.back().lf ? lines.size() + 1 : lines.size();
         std::size_t after = original.size() - ctrlZ - 1;
@@ -253,6 +319,7 @@ int Check(const std::string &file) {
     if (lfEnds > 0)
         report.Note(std::to_string(lfEnds) +
                     " line(s) end with LF alone; written back they end with CR LF");
+    report.Print();
     return report.Found() ? kFound : kOk;
 }
 
