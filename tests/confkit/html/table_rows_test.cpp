@@ -137,6 +137,10 @@ TEST(GenMethTableItems, UserMethodsWithAndWithoutProgram) {
     EXPECT_EQ(p.out, "<tr><td>1</td><td>PROPFIND</td><td>/cgi/prop.exe</td></tr>\n"
                      "<tr><td>2</td><td>MOVE</td><td></td><td></td></tr>\n");
     EXPECT_EQ(p.result, 2);
+    // A rule without a method word shows empty cells.
+    Printed bare = Fixed(GenMethTableItems, "Enable GET\nEnable\n");
+    EXPECT_EQ(bare.out, "<tr><td>1</td><td></td><td></td><td></td></tr>\n");
+    EXPECT_EQ(bare.result, 1);
 }
 
 TEST(GenZarndsTableItems, OnlyServicesOfZarnds) {
