@@ -15,7 +15,7 @@ int main(int argc, char **argv) {
     confctl::AddRuleCommands(app, run);
     confctl::AddBlockCommands(app, run);
     confctl::AddCheckCommand(app, run);
-    // confctl::AddRenderCommand(app, run);
+    confctl::AddRenderCommand(app, run);
 
     try {
         app.parse(argc, argv);
