@@ -229,6 +229,10 @@ void PrintAdministrationPage(const confkit::Document &doc, const PageOptions &op
     PrintRuleTables(doc);
     PrintBlockTables(doc);
     PrintAcl(options);
+    if (options.extraSections) {
+        std::fflush(stdout);
+        options.extraSections();
+    }
     Out("</body>\n</html>\n");
     std::fflush(stdout);
 }
