@@ -216,7 +216,8 @@ CONFKIT_API void CONFKIT_CALL HTTPDReplaceRules(ConfigDocument *doc, int32_t id,
 /* The Protection or Protect entry of that name, as a new record, or null. */
 CONFKIT_API ProtectRule *CONFKIT_CALL HTTPDGetProtectRule(ConfigDocument *doc, const char *name);
 /* Writes rule (mode 3 replace, 2 after, else before the entry named name).
- * 1 written (or null record), 2 no Directive, 3 no Template nor SetupName. */
+ * 1 written (or null record), 2 no Directive, 3 no Template nor SetupName,
+ * 0 when memory ran out (the document is then unchanged). */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutProtectRule(ConfigDocument *doc, const ProtectRule *rule,
                                                      const char *name, int32_t mode);
 /* Removes the entry (line or block) named name; returns the Line after it. */

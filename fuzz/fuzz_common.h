@@ -47,7 +47,8 @@ inline void CheckDoc(const ConfigDocument *doc) {
 class ScratchFile {
   public:
     explicit ScratchFile(const char *tag) {
-        path_ = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/confkit-fuzz-" + std::string(tag) + "-" + std::to_string(getpid());
+        path_ = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                "/confkit-fuzz-" + std::string(tag) + "-" + std::to_string(getpid());
     }
     ~ScratchFile() { unlink(path_.c_str()); }
     bool Write(const uint8_t *data, std::size_t size) const {

@@ -7,8 +7,13 @@ build=build/dev
 [ -f "$build/compile_commands.json" ] || cmake --preset dev -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 sources=$(git ls-files 'confkit/*.cpp' 'cfgmigrate/*.cpp' 'kindplug/*.cpp' | grep -v '/win32/' || true)
 echo "== clang-tidy on $(echo "$sources" | wc -l) files"
-echo "$sources" | xargs -P 2 -n 4 clang-tidy -p "$build" --quiet 2>&1 | grep -v '^[0-9]* warnings generated' | tee build/clang-tidy.log
-if grep -qE '(warning|error):' build/clang-tidy.log; then echo "clang-tidy found problems"; exit 1; fi
+mkdir -p build
+echo "$sources" | xargs -P 2 -n 4 clang-tidy -p "$build" --quiet >build/clang-tidy.log 2>&1 || true
+if grep -qE '(warning|error):' build/clang-tidy.log; then
+  grep -E -A3 '(warning|error):' build/clang-tidy.log
+  echo "clang-tidy found problems"
+  exit 1
+fi
 echo "== cppcheck"
 cppcheck --quiet --error-exitcode=1 --std=c++17 --language=c++ --inline-suppr \
   --enable=warning,performance,portability --suppress=missingIncludeSystem \

@@ -163,12 +163,11 @@ void ReadNameClause(Line *&cur, const Line *end, PicsFilterRule &rec) {
 void ReadTimeValue(const Line *l, char *&field) {
     const char *second = TokenNext(l->text);
     if (!second) return;
-    char *dup = TokenDup(second);
+    std::unique_ptr<char, decltype(&std::free)> dup(TokenDup(second), &std::free);
     if (!dup) throw std::bad_alloc();
-    std::string value = StripQuotes(dup);
-    std::free(dup);
+    const char *value = StripQuotes(dup.get());
     // A token holds no space, so " " means nothing stood between the quotes.
-    SetField(field, value == " " ? kEmptyValue : HeapCopy(value));
+    SetField(field, std::strcmp(value, " ") == 0 ? kEmptyValue : HeapCopy(value));
 }
 
 void AddQuoted(Chain &c, int spaces, std::string_view keyword, const char *value) {

@@ -14,11 +14,12 @@ namespace {
 constexpr const char *kStandardMethods[] = {"get",    "head",    "post",  "put",
                                             "delete", "options", "trace", "connect"};
 
-// A line whose second token is a method outside the standard eight. A line
-// without a second token names no method and is left out.
+// A line whose second token is not one of the standard eight methods. A
+// line without a second token names no standard method, so it is kept: the
+// method table then shows it with empty cells.
 bool NamesUserMethod(const Line *line) {
     const char *second = TokenNext(line->text);
-    if (!second) return false;
+    if (!second) return true;
     char *method = TokenDup(second);
     if (!method) throw std::bad_alloc();
     bool standard = false;

@@ -129,6 +129,8 @@ bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
+    // Only a missing file is made; a loop of links or the like is an error.
+    if (!exists && errno != ENOENT) return false;
     if (exists) {
         // The "w" open would fail on a file the process may not write: so
         // does this (without emptying it).

@@ -225,6 +225,15 @@ TEST(ReplaceFile, WritesThroughASymbolicLinkAndKeepsTheLink) {
     EXPECT_EQ(ReadFile(dir.File("real/new.conf")), "Port 82\r\n");
     ASSERT_EQ(lstat(dangling.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // A loop of links names no file: nothing is written and the links stay.
+    ASSERT_EQ(symlink("loop2", dir.File("links/loop1").c_str()), 0);
+    ASSERT_EQ(symlink("loop1", dir.File("links/loop2").c_str()), 0);
+    EXPECT_EQ(HTTPDConfigClose(DocAt(dir.File("links/loop1"), "Port 83\n"), 1), -1);
+    ASSERT_EQ(lstat(dir.File("links/loop1").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(Entries(dir.File("links")),
+              (std::vector<std::string>{"http.conf", "loop1", "loop2", "new.conf"}));
 }
 
 TEST(ReplaceFile, AFolderRemovedAfterOpeningGivesMinusOne) {

@@ -1,0 +1,52 @@
+// Finding, removing and placing the named entries of a document: Protection
+// and Protect entries, LDAPInfo and Member blocks. Private to confkit/blocks.
+#ifndef CONFKIT_BLOCKS_ENTRY_SCAN_H
+#define CONFKIT_BLOCKS_ENTRY_SCAN_H
+
+#include "internal.h"
+
+namespace confkit::blocks {
+
+// The first Line whose second token is name (ignoring case), whatever its
+// directive. Comment lines have no second token and never qualify.
+Line *FindByName(const ConfigDocument *doc, const char *name);
+
+// The Line that closes the entry beginning at line: line itself when it holds
+// "}", else the block end. nullptr when no closing Line exists.
+Line *ClosingLine(Line *line);
+
+// The result of removing a named entry.
+struct Removal {
+    bool removed = false;
+    Line *before = nullptr; // the Line that preceded the removed ones
+    Line *after = nullptr;  // the Line that followed them
+};
+
+// Removes the entry found by name: a block (its header holds "{") through its
+// closing Line, or the document's end when none follows; otherwise one Line.
+Removal RemoveEntry(ConfigDocument *doc, const char *name);
+
+// Where new text goes in a document.
+struct Place {
+    enum Kind { After, Head, End } kind = End;
+    Line *anchor = nullptr; // for After
+
+    static Place AfterLine(Line *line) { return {After, line}; }
+    // Before line: after its predecessor, or as the head when it has none.
+    static Place BeforeLine(Line *line) {
+        return line->prev ? Place{After, line->prev} : Place{Head, nullptr};
+    }
+    static Place AtHead() { return {Head, nullptr}; }
+    static Place AtEnd() { return {End, nullptr}; }
+};
+
+// The place a removed entry leaves behind: its own.
+Place PlaceOf(const Removal &removal);
+
+// Splices a free-standing chain into the document at place. A document
+// without Lines receives the chain as its whole body.
+void PutChain(ConfigDocument *doc, const Place &place, Line *chain);
+
+} // namespace confkit::blocks
+
+#endif

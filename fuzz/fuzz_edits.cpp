@@ -1,0 +1,221 @@
+// A document and a sequence of edits, both taken from the input, through
+// every export that changes a document. After each operation the line list
+// must be well formed, and every list or record handed out can be released.
+#include "fuzz_common.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+// Texts the input chooses, kept alive for the whole run.
+class Texts {
+  public:
+    explicit Texts(FuzzedDataProvider &in) : in_(in) {}
+    // A text or null (so that absent fields and names are tried too).
+    char *Maybe(std::size_t max = 80) {
+        if (in_.ConsumeIntegralInRange(0, 7) == 0) return nullptr;
+        return Take(in_.ConsumeRandomLengthString(max));
+    }
+    char *Take(std::string s) {
+        store_.push_back(std::move(s));
+        return store_.back().data();
+    }
+
+  private:
+    FuzzedDataProvider &in_;
+    std::vector<std::string> store_;
+};
+
+Line *ListFrom(FuzzedDataProvider &in) {
+    Line *first = nullptr;
+    for (int n = in.ConsumeIntegralInRange(0, 6); n > 0; --n) {
+        std::string text = in.ConsumeRandomLengthString(200) + "\n";
+        Line *l = LinesNew(1);
+        std::snprintf(l->text, sizeof l->text, "%s", text.c_str());
+        if (first)
+            LinesAdd(first, l);
+        else
+            first = l;
+    }
+    return first;
+}
+
+int32_t RuleId(FuzzedDataProvider &in) {
+    static constexpr std::array<int32_t, 10> kCommon{160, 135, 96,  169, 90,
+                                                     200, 129, 117, 167, 164};
+    return in.ConsumeBool() ? kCommon[in.ConsumeIntegralInRange<std::size_t>(0, kCommon.size() - 1)]
+                            : in.ConsumeIntegralInRange(-2, 233);
+}
+
+// Fields that point to a constant text of the library when they hold it.
+bool IsConstant(const char *s, const char *constant) {
+    return s && std::strcmp(s, constant) == 0;
+}
+
+template <std::size_t N>
+void FreeFields(char *(&fields)[N], const std::array<const char *, N> &constants) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (!(constants[i] && IsConstant(fields[i], constants[i]))) std::free(fields[i]);
+}
+
+void FreeProtect(ProtectRule *r) {
+    if (!r) return;
+    char *(&fields)[29] = *reinterpret_cast<char *(*)[29]>(r);
+    std::array<const char *, 29> constants{};
+    constants[4] = "";   // Address of a one-line entry without one
+    constants[16] = "1"; // SSL_ClientAuth
+    for (std::size_t i = 17; i < 29; ++i)
+        constants[i] = " "; // empty certificate fields
+    FreeFields(fields, constants);
+    std::free(r);
+}
+
+void FreeLdap(LDAPRule *r) {
+    if (!r) return;
+    char *(&fields)[21] = *reinterpret_cast<char *(*)[21]>(r);
+    std::array<const char *, 21> constants{};
+    for (std::size_t i = 1; i < 21; ++i)
+        constants[i] = " "; // empty quoted fields
+    FreeFields(fields, constants);
+    std::free(r);
+}
+
+void FreePics(PicsFilterRule *r) {
+    if (!r) return;
+    char *(&fields)[5] = *reinterpret_cast<char *(*)[5]>(r);
+    FreeFields(fields, std::array<const char *, 5>{nullptr, "", " ", " ", " "});
+    std::free(r);
+}
+
+template <class Record, std::size_t N> Record RecordFrom(Texts &t) {
+    Record r{};
+    char **fields = reinterpret_cast<char **>(&r);
+    for (std::size_t i = 0; i < N; ++i)
+        fields[i] = t.Maybe(40);
+    return r;
+}
+
+const char *Keyword(FuzzedDataProvider &in, Texts &t) {
+    static constexpr std::array<const char *, 7> kWords{
+        "passurl", "failurl", "applies-to", "serviceinfo", "ServiceInfo", "PASSURL", "Filter"};
+    if (in.ConsumeIntegralInRange(0, 5) == 0) return t.Maybe(20);
+    return kWords[in.ConsumeIntegralInRange<std::size_t>(0, kWords.size() - 1)];
+}
+
+void OneEdit(ConfigDocument *doc, FuzzedDataProvider &in, Texts &t) {
+    switch (in.ConsumeIntegralInRange(0, 19)) {
+    case 0:
+        LinesFree(HTTPDRemoveRules(doc, RuleId(in), ListFrom(in)));
+        break;
+    case 1:
+        HTTPDAddRules(doc, RuleId(in), ListFrom(in));
+        break;
+    case 2:
+        HTTPDReplaceRules(doc, RuleId(in), ListFrom(in));
+        break;
+    case 3: {
+        ProtectRule r = RecordFrom<ProtectRule, 29>(t);
+        HTTPDPutProtectRule(doc, in.ConsumeBool() ? &r : nullptr, t.Maybe(),
+                            in.ConsumeIntegralInRange(0, 4));
+        break;
+    }
+    case 4:
+        HTTPDDeleteProtectRule(doc, t.Maybe());
+        break;
+    case 5:
+        FreeProtect(HTTPDGetProtectRule(doc, t.Maybe()));
+        break;
+    case 6: {
+        LDAPRule r = RecordFrom<LDAPRule, 21>(t);
+        HTTPDPutLDAPRule(doc, &r, t.Maybe(), in.ConsumeIntegralInRange(0, 4));
+        break;
+    }
+    case 7:
+        FreeLdap(HTTPDGetLDAPRule(doc, t.Maybe()));
+        break;
+    case 8: {
+        MemberRule r = RecordFrom<MemberRule, 9>(t);
+        HTTPDPutMemberRule(doc, &r, t.Maybe(), in.ConsumeIntegralInRange(0, 4));
+        break;
+    }
+    case 9:
+        HTTPDDeleteMemberRule(doc, t.Maybe());
+        break;
+    case 10: {
+        PicsFilterRule r = RecordFrom<PicsFilterRule, 5>(t);
+        HTTPDPutPicsFilterRule(doc, &r, t.Maybe(), in.ConsumeIntegralInRange(0, 2));
+        break;
+    }
+    case 11:
+        HTTPDCopyPicsFilterRule(doc, t.Maybe(), t.Maybe(), t.Maybe(),
+                                in.ConsumeIntegralInRange(0, 2));
+        break;
+    case 12: {
+        PicsFilterRule r = RecordFrom<PicsFilterRule, 5>(t);
+        HTTPDReplacePicsFilterRule(doc, &r, t.Maybe());
+        break;
+    }
+    case 13:
+        HTTPDDeletePicsFilterRule(doc, t.Maybe());
+        break;
+    case 14:
+        FreePics(HTTPDGetPicsFilterRule(doc, t.Maybe()));
+        break;
+    case 15: {
+        std::vector<char *> list(2, nullptr);
+        for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n)
+            list.insert(list.end() - 1, t.Take(in.ConsumeRandomLengthString(60)));
+        HTTPDPutPicsFilterSubdirective(doc, Keyword(in, t), list.data(), t.Maybe());
+        break;
+    }
+    case 16: {
+        // Room for every value the clauses could give (at most one per line or
+        // per pair of quotes), plus slot 0 and the end.
+        std::size_t room = 2;
+        for (Line *l = doc->first; l; l = l->next) {
+            room += 1;
+            for (const char *c = l->text; *c; ++c)
+                room += *c == '"';
+        }
+        std::vector<char *> list(room, nullptr);
+        int32_t n = HTTPDGetPicsFilterSubdirective(doc, Keyword(in, t), list.data(), t.Maybe());
+        fuzz::Require(n >= 0 && static_cast<std::size_t>(n) + 2 <= list.size(), "value count");
+        for (int32_t i = 1; i <= n; ++i)
+            std::free(list[static_cast<std::size_t>(i)]);
+        break;
+    }
+    case 17:
+        HTTPDPutFilterSubdirective(doc, t.Maybe(), t.Maybe(120));
+        break;
+    case 18:
+        HTTPDDeleteFilterSubdirective(doc, t.Maybe());
+        break;
+    default: {
+        Line *added = LinesAddStr(t.Maybe(), doc, t.Take(in.ConsumeRandomLengthString(100) + "\n"),
+                                  in.ConsumeIntegralInRange(0, 3));
+        if (added && !added->prev && !added->next && doc->first != added) std::free(added);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
+    static const fuzz::ScratchFile file("edits");
+    FuzzedDataProvider in(data, size);
+    const std::string text = in.ConsumeRandomLengthString(4096);
+    if (!file.Write(reinterpret_cast<const uint8_t *>(text.data()), text.size())) return 0;
+    ConfigDocument *doc = HTTPDConfigOpen(file.path());
+    fuzz::CheckDoc(doc);
+    Texts texts(in);
+    for (int step = 0; step < 12 && in.remaining_bytes() > 0; ++step) {
+        OneEdit(doc, in, texts);
+        fuzz::CheckList(doc->first);
+    }
+    HTTPDConfigClose(doc, 0);
+    return 0;
+}

@@ -1,0 +1,107 @@
+// Runs the confctl program with arguments and standard input, and collects
+// its exit status, standard output and standard error.
+#ifndef CONFCTL_TESTS_RUN_CONFCTL_H
+#define CONFCTL_TESTS_RUN_CONFCTL_H
+
+#include "test_support.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace confctltest {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+struct RunOptions {
+    std::string input;
+    // When set, files the program writes may not grow beyond this size (and
+    // exceeding it fails the write instead of ending the program).
+    long fileSizeLimit = -1;
+};
+
+inline Result Confctl(const std::vector<std::string> &args, const RunOptions &options = {}) {
+    char inputPath[] = "/tmp/confctl-input-XXXXXX";
+    int input = mkstemp(inputPath);
+    if (input < 0 ||
+        write(input, options.input.data(), options.input.size()) != ssize_t(options.input.size()))
+        throw std::runtime_error("cannot write the input file");
+    lseek(input, 0, SEEK_SET);
+    unlink(inputPath);
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(input, 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        for (int fd : {input, out[0], out[1], err[0], err[1]})
+            close(fd);
+        if (options.fileSizeLimit >= 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        std::vector<char *> argv{const_cast<char *>(CONFCTL_PROGRAM)};
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(CONFCTL_PROGRAM, argv.data());
+        _exit(127);
+    }
+    close(input);
+    close(out[1]);
+    close(err[1]);
+    Result result;
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string *sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    while (open > 0 && poll(fds, 2, -1) > 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+            char buffer[4096];
+            ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, size_t(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+// The names of the entries of a folder, "." and ".." left out.
+inline std::vector<std::string> FolderEntries(const std::string &path) {
+    std::vector<std::string> names;
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> ls(
+        popen(("ls -A '" + path + "'").c_str(), "r"), pclose);
+    char line[4096];
+    while (ls && std::fgets(line, sizeof line, ls.get())) {
+        std::string name = line;
+        if (!name.empty() && name.back() == '\n') name.pop_back();
+        names.push_back(name);
+    }
+    return names;
+}
+
+} // namespace confctltest
+
+#endif

@@ -1,0 +1,79 @@
+#include "command.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/stat.h>
+
+namespace confctl {
+
+confkit::Document OpenExisting(const std::string &path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) throw Failure(path + ": " + std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) throw Failure(path + ": not a regular file");
+    std::FILE *probe = std::fopen(path.c_str(), "rb");
+    if (!probe) throw Failure(path + ": " + std::strerror(errno));
+    std::fclose(probe);
+    return confkit::Document::Open(path);
+}
+
+void WriteBack(confkit::Document &doc) {
+    doc.Write();
+}
+
+std::string ReadAll(std::FILE *stream) {
+    std::string text;
+    char buffer[8192];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+        text.append(buffer, n);
+    if (std::ferror(stream)) throw Failure("cannot read standard input");
+    return text;
+}
+
+std::vector<InputLine> ReadStdinLines() {
+    std::string text = ReadAll(stdin);
+    std::vector<InputLine> lines;
+    std::size_t start = 0, number = 0;
+    while (start < text.size()) {
+        ++number;
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back({number, line});
+        start = end + 1;
+    }
+    return lines;
+}
+
+int32_t DirectiveId(const std::string &nameOrNumber) {
+    if (!nameOrNumber.empty() &&
+        nameOrNumber.find_first_not_of("0123456789") == std::string::npos &&
+        nameOrNumber.size() <= 4) {
+        int32_t id = static_cast<int32_t>(std::strtol(nameOrNumber.c_str(), nullptr, 10));
+        if (HTTPDIDToRule(id)) return id;
+    }
+    int32_t id = confkit::RuleId(nameOrNumber);
+    if (id < 0) throw Failure("unknown directive '" + nameOrNumber + "'");
+    return id;
+}
+
+void Print(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+std::vector<std::size_t> LineNumbers(const confkit::Document &doc) {
+    std::vector<std::size_t> numbers;
+    std::size_t number = 1;
+    for (const Line &line : doc.Lines()) {
+        numbers.push_back(number);
+        std::size_t length = std::strlen(line.text);
+        if (length > 0 && line.text[length - 1] == '\n') ++number;
+    }
+    return numbers;
+}
+
+} // namespace confctl

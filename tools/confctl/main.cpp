@@ -1,0 +1,38 @@
+// confctl: inspect and edit the proxy's configuration file from scripts.
+#include "command.h"
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char **argv) {
+    CLI::App app{"Inspect and edit the proxy server's configuration file.\n"
+                 "Exit status: 0 success, 1 when check finds something, 2 on any error.",
+                 "confctl"};
+    app.set_version_flag("--version", std::string("confctl ") + CONFCTL_VERSION);
+    app.require_subcommand(1);
+    app.fallthrough(false);
+
+    confctl::Runner run;
+    confctl::AddRuleCommands(app, run);
+    confctl::AddBlockCommands(app, run);
+    confctl::AddCheckCommand(app, run);
+    confctl::AddRenderCommand(app, run);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success &e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError &e) {
+        app.exit(e);
+        return confctl::kFailed;
+    }
+    try {
+        int status = run ? run() : confctl::kFailed;
+        std::fflush(stdout);
+        return status;
+    } catch (const std::exception &e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "confctl: %s\n", e.what());
+        return confctl::kFailed;
+    }
+}

@@ -1,0 +1,151 @@
+// confctl rules, add, remove and replace: single-line rules of one directive.
+#include "command.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstring>
+#include <memory>
+
+namespace confctl {
+namespace {
+
+struct RulesOptions {
+    std::string file;
+    std::vector<std::string> directives;
+    bool json = false;
+};
+
+struct EditOptions {
+    std::string file;
+    std::string directive;
+    std::vector<std::string> rules;
+};
+
+// A physical line that the library holds in several Lines (longer than a
+// Line) is shown whole: its first Line and the pieces that continue it.
+std::string WholeLine(const Line &first) {
+    std::string text = first.text;
+    for (const Line *piece = first.next; piece && (text.empty() || text.back() != '\n');
+         piece = piece->next)
+        text += piece->text;
+    return text;
+}
+
+std::string WithoutLineEnd(std::string text) {
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
+}
+
+int ListRules(const RulesOptions &options) {
+    std::vector<int32_t> ids;
+    for (const std::string &name : options.directives)
+        ids.push_back(DirectiveId(name));
+    confkit::Document doc = OpenExisting(options.file);
+    std::vector<std::size_t> numbers = LineNumbers(doc);
+
+    nlohmann::ordered_json found = nlohmann::ordered_json::array();
+    std::size_t index = 0;
+    const Line *previous = nullptr;
+    for (const Line &line : doc.Lines()) {
+        std::size_t number = numbers[index++];
+        bool startsLine = !previous || std::strchr(previous->text, '\n');
+        previous = &line;
+        if (!startsLine) continue;
+        for (int32_t id : ids) {
+            if (!HTTPDRuleMatch(line.text, id)) continue;
+            std::string text = WholeLine(line);
+            if (options.json)
+                found.push_back({{"line", number},
+                                 {"directive", confkit::RuleName(id)},
+                                 {"text", WithoutLineEnd(text)}});
+            else
+                Print(WithoutLineEnd(text) + "\n");
+            break;
+        }
+    }
+    if (options.json)
+        Print(found.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+    return kOk;
+}
+
+// The rules to edit, from the arguments or, for "-", from standard input,
+// each checked to be a whole rule of the directive that the file can hold.
+confkit::LineList RuleList(const EditOptions &options, int32_t id) {
+    std::vector<InputLine> rules;
+    bool fromStdin = options.rules.size() == 1 && options.rules[0] == "-";
+    if (fromStdin)
+        rules = ReadStdinLines();
+    else
+        for (const std::string &rule : options.rules)
+            rules.push_back({0, rule});
+    std::vector<std::string> texts;
+    for (const auto &[number, rule] : rules) {
+        std::string where = fromStdin ? "standard input:" + std::to_string(number) + ": " : "";
+        if (rule.find_first_of("\r\n") != std::string::npos || rule.find('\0') != std::string::npos)
+            throw Failure(where + "a rule must be one line: '" + rule + "'");
+        if (rule.size() > 1022)
+            throw Failure(where + "a rule may hold at most 1022 characters: '" +
+                          rule.substr(0, 40) + "...'");
+        if (!HTTPDRuleMatch(rule.c_str(), id))
+            throw Failure(where + "'" + rule + "' is not a rule of the directive " +
+                          confkit::RuleName(id));
+        if (!TokenNext(rule.c_str()))
+            throw Failure(where + "'" + rule +
+                          "' has no value (a line of one word is not written to the file)");
+        texts.push_back(rule + "\n");
+    }
+    return confkit::LineList::FromTexts(texts);
+}
+
+int Edit(const EditOptions &options, const std::string &verb) {
+    int32_t id = DirectiveId(options.directive);
+    confkit::LineList list = RuleList(options, id);
+    confkit::Document doc = OpenExisting(options.file);
+    if (verb == "add") {
+        doc.AddRules(id, std::move(list));
+    } else if (verb == "replace") {
+        doc.ReplaceRules(id, std::move(list));
+    } else {
+        confkit::LineList missing = doc.RemoveRules(id, std::move(list));
+        if (!missing.empty()) {
+            for (const Line &line : missing)
+                std::fprintf(stderr, "confctl: %s: no rule '%s' to remove\n", options.file.c_str(),
+                             WithoutLineEnd(line.text).c_str());
+            throw Failure(options.file + ": nothing removed, the file is unchanged");
+        }
+    }
+    WriteBack(doc);
+    return kOk;
+}
+
+void AddEdit(CLI::App &app, Runner &run, const std::string &verb, const std::string &description) {
+    auto options = std::make_shared<EditOptions>();
+    CLI::App *sub = app.add_subcommand(verb, description);
+    sub->add_option("FILE", options->file, "configuration file")->required();
+    sub->add_option("DIRECTIVE", options->directive, "directive name (or rule ID)")->required();
+    sub->add_option("RULE", options->rules,
+                    "whole rule lines, or - to read them from standard input")
+        ->required();
+    sub->callback(
+        [&run, options, verb] { run = [options, verb] { return Edit(*options, verb); }; });
+}
+
+} // namespace
+
+void AddRuleCommands(CLI::App &app, Runner &run) {
+    auto options = std::make_shared<RulesOptions>();
+    CLI::App *rules =
+        app.add_subcommand("rules", "List the rules of one or more directives in file order");
+    rules->add_option("FILE", options->file, "configuration file")->required();
+    rules->add_option("DIRECTIVE", options->directives, "directive names (or rule IDs)")
+        ->required();
+    rules->add_flag("--json", options->json, "print a JSON array of {line, directive, text}");
+    rules->callback([&run, options] { run = [options] { return ListRules(*options); }; });
+
+    AddEdit(app, run, "add",
+            "Add rules that the file does not hold yet, after the directive's last rule");
+    AddEdit(app, run, "remove", "Remove rules (all must be present, else nothing changes)");
+    AddEdit(app, run, "replace", "Make the directive's rules exactly the given ones");
+}
+
+} // namespace confctl
