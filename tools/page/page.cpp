@@ -137,7 +137,7 @@ void PrintRuleTables(const confkit::Document &doc) {
           [d] { return GenTableItems(kRow, "AddType", 4, 1, d); });
     Table("socks", "SOCKS rules", {"#", "Action", "Address", "Mask", "User"},
           [d] { return GenSocksTableItems(kRow, d); });
-    Table("api", "API directives", {"#", "Directive", "Program and arguments"}, [d] {
+    Table("api", "API directives", {"#", "Directive and arguments"}, [d] {
         return GenAPITableItems(
             kRow,
             "ServerInit&PreExit&Authentication&NameTrans&Authorization&ObjectType&DataFilter&"
@@ -151,19 +151,20 @@ void PrintRuleTables(const confkit::Document &doc) {
           [d] { return GenZarndsConfTableItems(kRow, d); });
 }
 
-void PrintPicsRule(ConfigDocument *d, const std::string &name) {
+void PrintPicsRule(ConfigDocument *d, const std::string &name, std::size_t number) {
     const char *rule = name.c_str();
-    Out("<h3>PICS rule " + HtmlEscape(name) + "</h3>\n");
-    Table("pics-serviceinfo", "Rating services",
+    const std::string id = "pics-" + std::to_string(number);
+    Out("<h3 id=\"" + id + "\">PICS rule " + HtmlEscape(name) + "</h3>\n");
+    Table(id + "-serviceinfo", "Rating services",
           {"#", "Short name", "Name", "Bureau", "Rating file", "With content"},
           [d, rule] { return GenPicsFilterSubTableItems(kRow, rule, "serviceinfo", d); });
-    Table("pics-applies-to", "Applies to", {"#", "Item"},
+    Table(id + "-applies-to", "Applies to", {"#", "Item"},
           [d, rule] { return GenPicsFilterSubTableItems(kRow, rule, "applies-to", d); });
-    Table("pics-passurl", "Always passed", {"#", "URL"},
+    Table(id + "-passurl", "Always passed", {"#", "URL"},
           [d, rule] { return GenPicsFilterSubTableItems(kRow, rule, "passurl", d); });
-    Table("pics-failurl", "Always refused", {"#", "URL"},
+    Table(id + "-failurl", "Always refused", {"#", "URL"},
           [d, rule] { return GenPicsFilterSubTableItems(kRow, rule, "failurl", d); });
-    Out("<pre class=\"filter\">");
+    Out("<pre class=\"filter\" id=\"" + id + "-filter\">");
     std::fflush(stdout);
     GenPicsFilterSubTableItems("%s", rule, "Filter", d);
     Out("</pre>\n");
@@ -182,8 +183,9 @@ void PrintBlockTables(const confkit::Document &doc) {
     Out("<h2>Content filtering</h2>\n");
     Table("pics-rules", "PICS rules", {"#", "Rule"},
           [d] { return GenPicsFilterTableItems(kRow, d); });
+    std::size_t number = 0;
     for (const std::string &name : PicsRuleNames(doc))
-        PrintPicsRule(d, name);
+        PrintPicsRule(d, name, ++number);
 }
 
 void PrintAcl(const PageOptions &options) {
@@ -227,6 +229,10 @@ void PrintAdministrationPage(const confkit::Document &doc, const PageOptions &op
     PrintRuleTables(doc);
     PrintBlockTables(doc);
     PrintAcl(options);
+    if (options.extraSections) {
+        std::fflush(stdout);
+        options.extraSections();
+    }
     Out("</body>\n</html>\n");
     std::fflush(stdout);
 }

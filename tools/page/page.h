@@ -8,6 +8,7 @@
 #include "confkit.hpp"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace page {
@@ -17,6 +18,9 @@ struct PageOptions {
     std::string action;           // where the settings form is posted
     std::FILE *aclFile = nullptr; // an access-control list to show, if any
     std::string aclName;          // its name, for the heading
+    // More of the page, printed at the end of its body (the administration
+    // program's editing forms). It prints to stdout like the rest.
+    std::function<void()> extraSections;
 };
 
 void PrintAdministrationPage(const confkit::Document &doc, const PageOptions &options);

@@ -1,0 +1,41 @@
+// Applying a submitted form to the configuration document.
+#ifndef ADMIN_APPLY_H
+#define ADMIN_APPLY_H
+
+#include "form.h"
+
+#include "confkit.hpp"
+
+#include <string>
+#include <vector>
+
+namespace admin {
+
+// The form field that names what a form does, and its values.
+constexpr const char *kOperationField = "op";
+constexpr const char *kSettingsOperation = "settings";
+constexpr const char *kProtectPut = "protect-put";
+constexpr const char *kProtectDelete = "protect-delete";
+constexpr const char *kPicsPut = "pics-put";
+constexpr const char *kPicsDelete = "pics-delete";
+
+// The prefix of the settings form's text areas, one per directive whose
+// rules the page lets an administrator rewrite ("rules.Pass").
+constexpr const char *kRulesFieldPrefix = "rules.";
+
+// The directives whose rules the page offers for rewriting, in page order.
+const std::vector<std::string> &EditableDirectives();
+
+// Applies the form to the document in memory. A form that is malformed or
+// asks for something the configuration does not allow is refused with an
+// HttpError, and the document should then not be written.
+void ApplyForm(confkit::Document &doc, const Form &form);
+
+// The parts of ApplyForm, one per kind of form.
+void ApplySettings(confkit::Document &doc, const Form &form);
+void ApplyProtect(confkit::Document &doc, const Form &form, bool remove);
+void ApplyPics(confkit::Document &doc, const Form &form, bool remove);
+
+} // namespace admin
+
+#endif

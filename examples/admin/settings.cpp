@@ -1,0 +1,270 @@
+// The settings form of the administration page: one value per directive,
+// check boxes for on/off directives and request methods, and text areas that
+// hold the whole list of rules of a directive.
+#include "apply.h"
+#include "http.h"
+#include "values.h"
+
+#include <cstdlib>
+#include <optional>
+
+namespace admin {
+namespace {
+
+enum class Kind { Word, Number, Text, Switch, Choice, Methods, Expiry };
+
+// One control of the settings form. shown is what the page shows when the
+// directive has no rule, so that submitting it unchanged changes nothing.
+struct Setting {
+    const char *field;
+    const char *directive;
+    Kind kind;
+    const char *shown = "";
+    long low = 0, high = 0;        // Number
+    const char *options = nullptr; // Choice: comma-separated; Expiry: URL prefix
+    bool onWhenAbsent = false;     // Switch
+};
+
+const Setting kSettings[] = {
+    {"Port", "Port", Kind::Number, "80", 1, 65535},
+    {"Hostname", "Hostname", Kind::Word},
+    {"ServerRoot", "ServerRoot", Kind::Word},
+    {"InputTimeout", "InputTimeout", Kind::Text},
+    {"Caching", "Caching", Kind::Switch},
+    {"ProxyPersistence", "ProxyPersistence", Kind::Switch, "", 0, 0, nullptr, true},
+    {"DNS-Lookup", "DNS-Lookup", Kind::Switch},
+    {"CacheAlgorithm", "CacheAlgorithm", Kind::Choice, "bandwidth", 0, 0,
+     "bandwidth,responsetime,blend"},
+    {"MaxActiveThreads", "MaxActiveThreads", Kind::Number, "40", 10, 100},
+    {"Enable", "Enable", Kind::Methods},
+    {"CacheDefaultExpiry-http", "CacheDefaultExpiry", Kind::Expiry, "", 0, 0, "http:"},
+};
+
+const char *const kStandardMethods[] = {"GET",    "HEAD",    "POST",  "PUT",
+                                        "DELETE", "OPTIONS", "TRACE", "CONNECT"};
+
+int32_t IdOf(const std::string &directive) {
+    const int32_t id = confkit::RuleId(directive);
+    if (id < 0) throw HttpError(500, "the program names an unknown directive");
+    return id;
+}
+
+std::string Field(const Line &rule, int n) {
+    return GetField(rule.text, n);
+}
+
+// The rule texts of a directive, in document order.
+std::vector<std::string> RuleTexts(const confkit::Document &doc, int32_t id) {
+    return doc.Rules(id).Texts();
+}
+
+// Makes the directive's rules the given texts; rules the document already
+// holds keep their place and their text.
+void Replace(confkit::Document &doc, int32_t id, const std::vector<std::string> &texts) {
+    doc.ReplaceRules(id, confkit::LineList::FromTexts(texts));
+}
+
+// Puts value into the first rule of the directive (keeping the others), or
+// adds a rule when there is none; an empty value removes that first rule.
+void SetFirstRule(confkit::Document &doc, const Setting &s, const std::string &value,
+                  bool restOfLine) {
+    const int32_t id = IdOf(s.directive);
+    std::vector<std::string> rules = RuleTexts(doc, id);
+    if (rules.empty()) {
+        if (!value.empty()) rules.push_back(std::string(s.directive) + " " + value + "\n");
+    } else if (value.empty()) {
+        rules.erase(rules.begin());
+    } else {
+        rules.front() = WithField(rules.front(), 2, value, restOfLine);
+    }
+    Replace(doc, id, rules);
+}
+
+// What the page showed for a one-value setting.
+std::string Current(const confkit::Document &doc, const Setting &s, bool restOfLine) {
+    confkit::LineList rules = doc.Rules(IdOf(s.directive));
+    if (rules.empty()) return s.shown;
+    if (!restOfLine) return Field(*rules.get(), 2);
+    std::string rest = PointToNextField(rules.get()->text);
+    for (char &c : rest)
+        if (c == '\r' || c == '\n') c = ' ';
+    return Trim(rest);
+}
+
+bool IsOn(const std::string &value) {
+    for (const char *word : {"ON", "YES", "OK", "ENABLE"})
+        if (SameIgnoringCase(value, word)) return true;
+    return false;
+}
+
+void ApplyValue(confkit::Document &doc, const Setting &s, const std::string &submitted) {
+    const bool rest = s.kind == Kind::Text;
+    std::string value;
+    switch (s.kind) {
+    case Kind::Word:
+        value = Word(s.field, submitted);
+        break;
+    case Kind::Text:
+        value = Text(s.field, submitted);
+        break;
+    case Kind::Number: {
+        value = Trim(submitted);
+        char *end = nullptr;
+        const long number = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || value.size() > 9 || *end != '\0' || number < s.low || number > s.high)
+            BadRequest(std::string("the field ") + s.field + " must be a number from " +
+                       std::to_string(s.low) + " to " + std::to_string(s.high));
+        value = std::to_string(number);
+        break;
+    }
+    case Kind::Choice: {
+        value = Trim(submitted);
+        bool known = false;
+        std::string options = s.options;
+        for (std::size_t start = 0; start <= options.size();) {
+            const std::size_t comma = std::min(options.find(',', start), options.size());
+            if (SameIgnoringCase(options.substr(start, comma - start), value)) known = true;
+            start = comma + 1;
+        }
+        if (!known) BadRequest(std::string("the field ") + s.field + " is not one of its options");
+        break;
+    }
+    default:
+        return;
+    }
+    const std::string current = Current(doc, s, rest);
+    const bool same = s.kind == Kind::Choice ? SameIgnoringCase(current, value) : current == value;
+    if (!same) SetFirstRule(doc, s, value, rest);
+}
+
+void ApplySwitch(confkit::Document &doc, const Setting &s, bool on) {
+    confkit::LineList rules = doc.Rules(IdOf(s.directive));
+    const bool current = rules.empty() ? s.onWhenAbsent : IsOn(Field(*rules.get(), 2));
+    if (current != on) SetFirstRule(doc, s, on ? "ON" : "OFF", false);
+}
+
+bool IsStandardMethod(const std::string &method) {
+    for (const char *m : kStandardMethods)
+        if (SameIgnoringCase(method, m)) return true;
+    return false;
+}
+
+// The method check boxes: a checked method has an Enable rule, an unchecked
+// standard method has none. Enable rules of other methods (which name their
+// program) stay, and enabling a method drops the Disable rules of it.
+void ApplyMethods(confkit::Document &doc, const Setting &s,
+                  const std::vector<std::string> &checked) {
+    for (const std::string &m : checked)
+        if (!IsStandardMethod(m)) BadRequest("the field Enable names an unknown request method");
+    auto isChecked = [&checked](const std::string &method) {
+        for (const std::string &m : checked)
+            if (SameIgnoringCase(m, method)) return true;
+        return false;
+    };
+    const int32_t enableId = IdOf(s.directive);
+    std::vector<std::string> keep;
+    std::vector<std::string> enabled;
+    for (const Line &rule : doc.Rules(enableId)) {
+        const std::string method = Field(rule, 2);
+        if (!IsStandardMethod(method) || isChecked(method)) keep.emplace_back(rule.text);
+        if (IsStandardMethod(method)) enabled.push_back(method);
+    }
+    std::vector<std::string> added;
+    for (const char *m : kStandardMethods) {
+        bool present = false;
+        for (const std::string &e : enabled)
+            present = present || SameIgnoringCase(e, m);
+        if (isChecked(m) && !present) added.push_back(m);
+    }
+    if (keep.size() == doc.Rules(enableId).size() && added.empty()) return;
+    for (const std::string &m : added)
+        keep.push_back(std::string(s.directive) + " " + m + "\n");
+    Replace(doc, enableId, keep);
+    if (added.empty()) return;
+    const int32_t disableId = IdOf("Disable");
+    std::vector<std::string> disabled;
+    for (const Line &rule : doc.Rules(disableId))
+        if (!isChecked(Field(rule, 2))) disabled.emplace_back(rule.text);
+    if (disabled.size() != doc.Rules(disableId).size()) Replace(doc, disableId, disabled);
+}
+
+// A value of the rule whose URL template begins with the setting's prefix:
+// its third field (the time), as the page shows it.
+void ApplyExpiry(confkit::Document &doc, const Setting &s, const std::string &submitted) {
+    const std::string value = Word(s.field, submitted);
+    const int32_t id = IdOf(s.directive);
+    std::vector<std::string> rules = RuleTexts(doc, id);
+    const std::string prefix = s.options;
+    for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
+        const std::string after = PointToNextField(rule->c_str());
+        if (!SameIgnoringCase(after.substr(0, prefix.size()), prefix)) continue;
+        if (GetField(rule->c_str(), 3) == value) return;
+        if (value.empty())
+            rules.erase(rule);
+        else
+            *rule = WithField(*rule, 3, value, false);
+        Replace(doc, id, rules);
+        return;
+    }
+    if (value.empty()) return;
+    rules.push_back(std::string(s.directive) + " " + prefix + "* " + value + "\n");
+    Replace(doc, id, rules);
+}
+
+// A text area holding the whole list of a directive's rules, one a line.
+void ApplyRuleList(confkit::Document &doc, const std::string &directive, const std::string &text) {
+    const int32_t id = IdOf(directive);
+    const std::string label = directive + " rules";
+    std::vector<std::string> rules;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = Trim(line);
+        if (line.empty()) continue;
+        CheckRuleLine(label, line);
+        if (!HTTPDRuleMatch(line.c_str(), id))
+            BadRequest("the field " + label + " holds a line that is not a " + directive + " rule");
+        rules.push_back(line + "\n");
+    }
+    Replace(doc, id, rules);
+}
+
+} // namespace
+
+void ApplySettings(confkit::Document &doc, const Form &form) {
+    for (const auto &[name, value] : form.Fields()) {
+        if (name.rfind(kRulesFieldPrefix, 0) != 0) continue;
+        const std::string directive = name.substr(std::string(kRulesFieldPrefix).size());
+        bool editable = false;
+        for (const std::string &d : EditableDirectives())
+            editable = editable || d == directive;
+        if (!editable) BadRequest("the form offers the rules of a directive that cannot be edited");
+        if (form.All(name).size() != 1) BadRequest("the form holds a list of rules twice");
+        ApplyRuleList(doc, directive, value);
+    }
+    for (const Setting &s : kSettings) {
+        const std::vector<std::string> values = form.All(s.field);
+        switch (s.kind) {
+        case Kind::Switch:
+            ApplySwitch(doc, s, !values.empty());
+            break;
+        case Kind::Methods:
+            ApplyMethods(doc, s, values);
+            break;
+        default:
+            if (values.size() > 1)
+                BadRequest(std::string("the field ") + s.field + " is sent more than once");
+            if (values.empty()) break;
+            if (s.kind == Kind::Expiry)
+                ApplyExpiry(doc, s, values.front());
+            else
+                ApplyValue(doc, s, values.front());
+        }
+    }
+}
+
+} // namespace admin
