@@ -483,6 +483,7 @@ class Document {
     }
     // Writes when asked to, then releases the document in any case.
     void Close(bool write) {
+        if (!doc_) return;
         std::string path = Path();
         int32_t result = HTTPDConfigClose(std::exchange(doc_, nullptr), write ? 1 : 0);
         if (result != 0) throw Error(path + ": cannot write the configuration file");

@@ -131,6 +131,11 @@ TEST(ConfctlEdit, RefusedEditsLeaveTheFileAsItWas) {
     EXPECT_EQ(other.status, 2);
     EXPECT_EQ(other.err, "confctl: 'Map /a/* /b/*' is not a rule of the directive pass\n");
 
+    auto fromStdin = Confctl({"add", file, "pass", "-"}, {"Pass /x/*\n\nMap /y/* /z/*\n"});
+    EXPECT_EQ(fromStdin.status, 2);
+    EXPECT_EQ(fromStdin.err,
+              "confctl: standard input:3: 'Map /y/* /z/*' is not a rule of the directive pass\n");
+
     EXPECT_EQ(Confctl({"add", file, "pass", "Pass"}).status, 2);
     EXPECT_EQ(Confctl({"add", file, "pass", "Pass /a/*\nFail /b/*"}).status, 2);
     EXPECT_EQ(Confctl({"add", file, "pass", "Pass /" + std::string(1100, 'x')}).status, 2);

@@ -226,7 +226,8 @@ int ClausePut(const ClauseOptions &o) {
             values.push_back(ValueToWrite("value", value.get<std::string>(), nullptr));
         }
     } else {
-        values = ReadStdinLines();
+        for (InputLine &line : ReadStdinLines())
+            values.push_back(std::move(line.text));
     }
     confkit::Document doc = OpenExisting(o.file);
     RequirePicsRule(doc, o.rule);
@@ -277,6 +278,11 @@ void AddPut(CLI::App *parent, Runner &run, const std::string &what, BlockAction 
     CLI::App *sub =
         parent->add_subcommand("put", "Write a " + what + " from a JSON record on standard input");
     AddPutOptions(sub, *o);
+    sub->footer("The record is a JSON object whose keys are the record's field names and whose "
+                "values are texts, "
+                "or null for an absent field, as get --json prints it. A value's line end, and the "
+                "unit word that "
+                "the library writes after a time-out, are taken off before writing.");
     sub->callback([&run, o, action] { run = [o, action] { return action(*o); }; });
 }
 

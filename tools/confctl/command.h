@@ -44,8 +44,12 @@ confkit::Document OpenExisting(const std::string &path);
 void WriteBack(confkit::Document &doc);
 
 std::string ReadAll(std::FILE *stream);
+struct InputLine {
+    std::size_t number;
+    std::string text;
+};
 // The lines of standard input without their line ends; blank lines skipped.
-std::vector<std::string> ReadStdinLines();
+std::vector<InputLine> ReadStdinLines();
 
 // The rule ID of a directive name (any case) or of a rule ID number.
 int32_t DirectiveId(const std::string &nameOrNumber);

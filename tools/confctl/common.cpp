@@ -33,16 +33,17 @@ std::string ReadAll(std::FILE *stream) {
     return text;
 }
 
-std::vector<std::string> ReadStdinLines() {
+std::vector<InputLine> ReadStdinLines() {
     std::string text = ReadAll(stdin);
-    std::vector<std::string> lines;
-    std::size_t start = 0;
+    std::vector<InputLine> lines;
+    std::size_t start = 0, number = 0;
     while (start < text.size()) {
+        ++number;
         std::size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back(line);
+        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back({number, line});
         start = end + 1;
     }
     return lines;

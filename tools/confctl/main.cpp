@@ -6,7 +6,8 @@
 
 int main(int argc, char **argv) {
     CLI::App app{"Inspect and edit the proxy server's configuration file.\n"
-                 "Exit status: 0 success, 1 when check finds something, 2 on any error."};
+                 "Exit status: 0 success, 1 when check finds something, 2 on any error.",
+                 "confctl"};
     app.set_version_flag("--version", std::string("confctl ") + CONFCTL_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);

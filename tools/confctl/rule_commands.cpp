@@ -71,19 +71,26 @@ int ListRules(const RulesOptions &options) {
 // The rules to edit, from the arguments or, for "-", from standard input,
 // each checked to be a whole rule of the directive that the file can hold.
 confkit::LineList RuleList(const EditOptions &options, int32_t id) {
-    std::vector<std::string> rules = options.rules;
-    if (rules.size() == 1 && rules[0] == "-") rules = ReadStdinLines();
+    std::vector<InputLine> rules;
+    bool fromStdin = options.rules.size() == 1 && options.rules[0] == "-";
+    if (fromStdin)
+        rules = ReadStdinLines();
+    else
+        for (const std::string &rule : options.rules)
+            rules.push_back({0, rule});
     std::vector<std::string> texts;
-    for (const std::string &rule : rules) {
+    for (const auto &[number, rule] : rules) {
+        std::string where = fromStdin ? "standard input:" + std::to_string(number) + ": " : "";
         if (rule.find_first_of("\r\n") != std::string::npos || rule.find('\0') != std::string::npos)
-            throw Failure("a rule must be one line: '" + rule + "'");
+            throw Failure(where + "a rule must be one line: '" + rule + "'");
         if (rule.size() > 1022)
-            throw Failure("a rule may hold at most 1022 characters: '" + rule.substr(0, 40) +
-                          "...'");
+            throw Failure(where + "a rule may hold at most 1022 characters: '" +
+                          rule.substr(0, 40) + "...'");
         if (!HTTPDRuleMatch(rule.c_str(), id))
-            throw Failure("'" + rule + "' is not a rule of the directive " + confkit::RuleName(id));
+            throw Failure(where + "'" + rule + "' is not a rule of the directive " +
+                          confkit::RuleName(id));
         if (!TokenNext(rule.c_str()))
-            throw Failure("'" + rule +
+            throw Failure(where + "'" + rule +
                           "' has no value (a line of one word is not written to the file)");
         texts.push_back(rule + "\n");
     }
