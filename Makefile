@@ -44,3 +44,33 @@ bench: deps
 
 clean:
 	rm -rf build
+
+# ---------------------------------------------------------------------------
+# The administration page: in a file, in a web server, in a browser.
+#   make demo    builds, copies the sample configuration to build/demo and
+#                renders the administration page to build/demo/admin.html
+#   make serve   serves that page with lighttpd on a free 127.0.0.1 port
+#                (make serve-stop stops it)
+#   make e2e     installs chromium, lighttpd and playwright-core when missing
+#                and runs the browser test; screenshot in build/e2e/
+# ---------------------------------------------------------------------------
+.PHONY: admin demo serve serve-stop e2e
+
+ADMIN_CGI := build/dev/examples/admin/admin.cgi
+
+admin: deps
+	cmake --preset dev
+	cmake --build --preset dev --target confkit_admin
+
+demo: admin
+	@bash examples/admin/demo.sh build/demo $(ADMIN_CGI)
+
+serve: demo
+	@bash examples/admin/serve.sh start build/admin-server $(ADMIN_CGI) build/demo/proxy.conf build/demo/proxy.acl
+
+serve-stop:
+	@bash examples/admin/serve.sh stop build/admin-server
+
+e2e: admin
+	@bash tests/e2e/install.sh
+	bash tests/e2e/run.sh $(ADMIN_CGI)

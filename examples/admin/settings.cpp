@@ -6,6 +6,7 @@
 #include "values.h"
 
 #include <cstdlib>
+#include <new>
 #include <optional>
 
 namespace admin {
@@ -64,20 +65,39 @@ void Replace(confkit::Document &doc, int32_t id, const std::vector<std::string> 
     doc.ReplaceRules(id, confkit::LineList::FromTexts(texts));
 }
 
+// Puts text in the place of the rule old (a text the document holds). A
+// replace of the rule list would move a rule that is the document's first
+// line to the end, so the new line goes in right after the old one, which
+// is then removed.
+void ReplaceRule(confkit::Document &doc, int32_t id, const std::string &old,
+                 const std::string &text) {
+    if (RuleSame(old.c_str(), text.c_str())) return;
+    if (!LinesAddStr(old.c_str(), doc.get(), text.c_str(), 2)) throw std::bad_alloc();
+    doc.RemoveRules(id, confkit::LineList::FromTexts({old}));
+}
+
+void RemoveRule(confkit::Document &doc, int32_t id, const std::string &old) {
+    doc.RemoveRules(id, confkit::LineList::FromTexts({old}));
+}
+
+// New rules go after the last rule of their directive, or at the end.
+void AddRule(confkit::Document &doc, int32_t id, const std::string &text) {
+    doc.AddRules(id, confkit::LineList::FromTexts({text}));
+}
+
 // Puts value into the first rule of the directive (keeping the others), or
 // adds a rule when there is none; an empty value removes that first rule.
 void SetFirstRule(confkit::Document &doc, const Setting &s, const std::string &value,
                   bool restOfLine) {
     const int32_t id = IdOf(s.directive);
-    std::vector<std::string> rules = RuleTexts(doc, id);
+    const std::vector<std::string> rules = RuleTexts(doc, id);
     if (rules.empty()) {
-        if (!value.empty()) rules.push_back(std::string(s.directive) + " " + value + "\n");
+        if (!value.empty()) AddRule(doc, id, std::string(s.directive) + " " + value + "\n");
     } else if (value.empty()) {
-        rules.erase(rules.begin());
+        RemoveRule(doc, id, rules.front());
     } else {
-        rules.front() = WithField(rules.front(), 2, value, restOfLine);
+        ReplaceRule(doc, id, rules.front(), WithField(rules.front(), 2, value, restOfLine));
     }
-    Replace(doc, id, rules);
 }
 
 // What the page showed for a one-value setting.
@@ -193,22 +213,19 @@ void ApplyMethods(confkit::Document &doc, const Setting &s,
 void ApplyExpiry(confkit::Document &doc, const Setting &s, const std::string &submitted) {
     const std::string value = Word(s.field, submitted);
     const int32_t id = IdOf(s.directive);
-    std::vector<std::string> rules = RuleTexts(doc, id);
     const std::string prefix = s.options;
-    for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
-        const std::string after = PointToNextField(rule->c_str());
+    for (const std::string &rule : RuleTexts(doc, id)) {
+        const std::string after = PointToNextField(rule.c_str());
         if (!SameIgnoringCase(after.substr(0, prefix.size()), prefix)) continue;
-        if (GetField(rule->c_str(), 3) == value) return;
+        if (GetField(rule.c_str(), 3) == value) return;
         if (value.empty())
-            rules.erase(rule);
+            RemoveRule(doc, id, rule);
         else
-            *rule = WithField(*rule, 3, value, false);
-        Replace(doc, id, rules);
+            ReplaceRule(doc, id, rule, WithField(rule, 3, value, false));
         return;
     }
-    if (value.empty()) return;
-    rules.push_back(std::string(s.directive) + " " + prefix + "* " + value + "\n");
-    Replace(doc, id, rules);
+    if (!value.empty())
+        AddRule(doc, id, std::string(s.directive) + " " + prefix + "* " + value + "\n");
 }
 
 // A text area holding the whole list of a directive's rules, one a line.

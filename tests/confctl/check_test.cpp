@@ -68,8 +68,8 @@ TEST(ConfctlCheck, NamesEachKindOfLossOnItsLine) {
 TEST(ConfctlCheck, LostLinesBetweenKeptOnes) {
     TempDir dir;
     std::string file = dir.File("proxy.conf");
-    WriteFile(file, "Welcome\r\nCaching\r\nPort 80\r\nPort 80\r\nGC\r\nPass /" + std::string(3000, 'y') +
-                        "\r\nPort 81");
+    WriteFile(file, "Welcome\r\nCaching\r\nPort 80\r\nPort 80\r\nGC\r\nPass /" +
+                        std::string(3000, 'y') + "\r\nPort 81");
     auto check = Confctl({"check", file});
     EXPECT_EQ(check.status, 1);
     EXPECT_EQ(

@@ -100,7 +100,7 @@ int ProtectPut(const BlockOptions &o) {
     bool replaces = o.mode == "replace" || strcasecmp(rule->Directive, "Protection") == 0;
     if (replaces) RequireKind(doc, anchor, kProtectKinds, kProtectLabel, false);
     doc.PutProtect(*rule, anchor, ModeOf(o.mode));
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
@@ -109,7 +109,7 @@ int DeleteEntry(const BlockOptions &o, const std::vector<std::string> &kinds,
     confkit::Document doc = OpenExisting(o.file);
     RequireKind(doc, o.name, kinds, label, true);
     doc.DeleteEntry(o.name);
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
@@ -133,7 +133,7 @@ int LdapPut(const BlockOptions &o) {
     confkit::Document doc = OpenExisting(o.file);
     if (o.mode == "replace") RequireKind(doc, anchor, kLdapKinds, "LDAPInfo block", false);
     doc.PutLDAP(*rule, anchor, ModeOf(o.mode));
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
@@ -144,7 +144,7 @@ int MemberPut(const BlockOptions &o) {
     confkit::Document doc = OpenExisting(o.file);
     if (o.mode == "replace") RequireKind(doc, anchor, kMemberKinds, "Member block", false);
     doc.PutMember(*rule, anchor, ModeOf(o.mode));
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
@@ -176,7 +176,7 @@ int PicsPut(const BlockOptions &o) {
                     o.mode == "before" ? confkit::PicsPosition::Before
                                        : confkit::PicsPosition::After);
     }
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
@@ -184,7 +184,7 @@ int PicsDelete(const BlockOptions &o) {
     confkit::Document doc = OpenExisting(o.file);
     if (!doc.DeletePics(o.name))
         throw Failure(o.file + ": no PICS rule named '" + o.name + "' to delete");
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
@@ -233,7 +233,7 @@ int ClausePut(const ClauseOptions &o) {
     RequirePicsRule(doc, o.rule);
     confkit::ValueList list = confkit::ValueList::FromTexts(values);
     doc.PutPicsClause(o.rule, keyword, list);
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
@@ -245,7 +245,7 @@ int FilterPut(const ClauseOptions &o) {
     confkit::Document doc = OpenExisting(o.file);
     RequirePicsRule(doc, o.rule);
     doc.PutFilter(o.rule, o.text);
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
@@ -256,7 +256,7 @@ int FilterDelete(const ClauseOptions &o) {
     doc.DeleteFilter(o.rule);
     if (doc.Lines().size() == before)
         throw Failure(o.file + ": the PICS rule '" + o.rule + "' has no Filter clause");
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 

@@ -132,6 +132,7 @@ class Report {
     }
     void Note(const std::string &message) { notes_.push_back(message); }
     bool Found() const { return !findings_.empty(); }
+    std::size_t Count() const { return findings_.size(); }
     void Print() {
         std::stable_sort(findings_.begin(), findings_.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -295,16 +296,12 @@ void CheckStructure(const std::vector<PhysicalLine> &lines, Report &report) {
     if (open) report.Finding(open->number, "the block that begins here has no closing line");
 }
 
-int Check(const std::string &file) {
-    OpenExisting(file); // the same checks on the file as every command makes
-    std::string original = ReadFileBytes(file);
-    std::string written = WrittenBack(original);
-    Report report(file);
-
+// The losses of writing the file back: its lines compared with what the
+// library writes, and the bytes after a Ctrl-Z. Returns the original lines.
+std::vector<PhysicalLine> CompareWithWritten(const std::string &original, Report &report) {
     std::size_t ctrlZ = original.find('\x1a');
-    std::string seen = original.substr(0, ctrlZ);
-    std::vector<PhysicalLine> lines = SplitLines(seen);
-    std::vector<PhysicalLine> writtenLines = SplitLines(written);
+    std::vector<PhysicalLine> lines = SplitLines(original.substr(0, ctrlZ));
+    std::vector<PhysicalLine> writtenLines = SplitLines(WrittenBack(original));
     std::size_t lfEnds = LineComparison(lines, writtenLines, report).Run();
     if (ctrlZ != std::string::npos) {
         std::size_t line = lines.empty() || lines.back().lf ? lines.size() + 1 : lines.size();
@@ -315,15 +312,38 @@ int Check(const std::string &file) {
         else
             report.Note("the Ctrl-Z byte that ends the file is not written back");
     }
-    CheckStructure(lines, report);
     if (lfEnds > 0)
         report.Note(std::to_string(lfEnds) +
                     " line(s) end with LF alone; written back they end with CR LF");
+    return lines;
+}
+
+int Check(const std::string &file) {
+    OpenExisting(file); // the same checks on the file as every command makes
+    Report report(file);
+    std::vector<PhysicalLine> lines = CompareWithWritten(ReadFileBytes(file), report);
+    CheckStructure(lines, report);
     report.Print();
     return report.Found() ? kFound : kOk;
 }
 
 } // namespace
+
+void Save(confkit::Document &doc) {
+    Report report(doc.Path());
+    try {
+        CompareWithWritten(ReadFileBytes(doc.Path()), report);
+    } catch (const std::exception &) {
+        // The look is advisory: the write itself reports what matters.
+    }
+    if (report.Found())
+        std::fprintf(stderr,
+                     "confctl: warning: %s: writing the file back also loses %zu line(s) that this "
+                     "edit does not "
+                     "touch; 'confctl check %s' names them\n",
+                     doc.Path().c_str(), report.Count(), doc.Path().c_str());
+    doc.Write();
+}
 
 void AddCheckCommand(CLI::App &app, Runner &run) {
     auto file = std::make_shared<std::string>();

@@ -40,8 +40,10 @@ void AddRenderCommand(CLI::App &app, Runner &run);
 // could not read.
 confkit::Document OpenExisting(const std::string &path);
 
-// Writes the document back; the library leaves the file as it was on failure.
-void WriteBack(confkit::Document &doc);
+// Writes the edited document back (the library leaves the file as it was
+// when that fails). Warns first when writing the file back loses lines that
+// the edit does not touch, as the library's writer leaves some texts out.
+void Save(confkit::Document &doc);
 
 std::string ReadAll(std::FILE *stream);
 struct InputLine {

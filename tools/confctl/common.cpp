@@ -19,10 +19,6 @@ confkit::Document OpenExisting(const std::string &path) {
     return confkit::Document::Open(path);
 }
 
-void WriteBack(confkit::Document &doc) {
-    doc.Write();
-}
-
 std::string ReadAll(std::FILE *stream) {
     std::string text;
     char buffer[8192];

@@ -114,7 +114,7 @@ int Edit(const EditOptions &options, const std::string &verb) {
             throw Failure(options.file + ": nothing removed, the file is unchanged");
         }
     }
-    WriteBack(doc);
+    Save(doc);
     return kOk;
 }
 
