@@ -65,7 +65,8 @@ class Chain {
     Chain(const Chain &) = delete;
     Chain &operator=(const Chain &) = delete;
     ~Chain() { LinesFree(first_); }
-    // Appends a Line made by MakeLine; throws std::bad_alloc when none.
+    // Appends a Line made by MakeLine, one Line for each line of the file the
+    // text holds; throws std::bad_alloc when memory runs out.
     void Add(std::string_view head, std::string_view value = {}, std::string_view tail = {});
     void Append(Line *line); // takes a free-standing Line
     bool empty() const { return first_ == nullptr; }
@@ -78,6 +79,8 @@ class Chain {
     }
 
   private:
+    void SplitLastAtNewlines();
+
     Line *first_ = nullptr;
     Line *last_ = nullptr;
 };

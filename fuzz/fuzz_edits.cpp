@@ -29,10 +29,18 @@ class Texts {
     std::vector<std::string> store_;
 };
 
+// A caller's own line text: whoever makes a Line ends it with its one "\n".
+std::string CallerLine(FuzzedDataProvider &in, std::size_t max) {
+    std::string text = in.ConsumeRandomLengthString(max);
+    for (char &c : text)
+        if (c == '\n') c = ' ';
+    return text + "\n";
+}
+
 Line *ListFrom(FuzzedDataProvider &in) {
     Line *first = nullptr;
     for (int n = in.ConsumeIntegralInRange(0, 6); n > 0; --n) {
-        std::string text = in.ConsumeRandomLengthString(200) + "\n";
+        std::string text = CallerLine(in, 200);
         Line *l = LinesNew(1);
         std::snprintf(l->text, sizeof l->text, "%s", text.c_str());
         if (first)
@@ -105,8 +113,11 @@ const char *Keyword(FuzzedDataProvider &in, Texts &t) {
     return kWords[in.ConsumeIntegralInRange<std::size_t>(0, kWords.size() - 1)];
 }
 
+int lastOperation = -1; // reported when a check fails
+
 void OneEdit(ConfigDocument *doc, FuzzedDataProvider &in, Texts &t) {
-    switch (in.ConsumeIntegralInRange(0, 19)) {
+    lastOperation = in.ConsumeIntegralInRange(0, 19);
+    switch (lastOperation) {
     case 0:
         LinesFree(HTTPDRemoveRules(doc, RuleId(in), ListFrom(in)));
         break;
@@ -194,7 +205,7 @@ void OneEdit(ConfigDocument *doc, FuzzedDataProvider &in, Texts &t) {
         HTTPDDeleteFilterSubdirective(doc, t.Maybe());
         break;
     default: {
-        Line *added = LinesAddStr(t.Maybe(), doc, t.Take(in.ConsumeRandomLengthString(100) + "\n"),
+        Line *added = LinesAddStr(t.Maybe(), doc, t.Take(CallerLine(in, 100)),
                                   in.ConsumeIntegralInRange(0, 3));
         if (added && !added->prev && !added->next && doc->first != added) std::free(added);
         break;
@@ -214,6 +225,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     Texts texts(in);
     for (int step = 0; step < 12 && in.remaining_bytes() > 0; ++step) {
         OneEdit(doc, in, texts);
+        if (std::getenv("FUZZ_TRACE")) std::fprintf(stderr, "operation %d\n", lastOperation);
         fuzz::CheckList(doc->first);
     }
     HTTPDConfigClose(doc, 0);

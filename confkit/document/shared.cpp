@@ -73,6 +73,24 @@ void Chain::Add(std::string_view head, std::string_view value, std::string_view 
     Line *line = MakeLine(head, value, tail);
     if (!line) throw std::bad_alloc();
     Append(line);
+    SplitLastAtNewlines();
+}
+
+// A value that carries a line end (as values read with their "\n" do) makes
+// the written text hold more than one line of the file. Each of them gets a
+// Line of its own, as reading the written file back would give them; the
+// bytes written are the same either way.
+void Chain::SplitLastAtNewlines() {
+    for (;;) {
+        char *text = last_->text;
+        char *newline = std::strchr(text, '\n');
+        if (!newline || newline[1] == '\0') return;
+        Line *rest = LinesNew(1);
+        if (!rest) throw std::bad_alloc();
+        std::strcpy(rest->text, newline + 1);
+        newline[1] = '\0';
+        Append(rest);
+    }
 }
 
 void Chain::Append(Line *line) {

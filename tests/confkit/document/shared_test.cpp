@@ -99,6 +99,16 @@ TEST(Chain, BuildsAndReleasesUnlessHandedOver) {
     }
 }
 
+TEST(Chain, AValueWithLineEndsGivesOneLinePerLineOfTheFile) {
+    Chain chain;
+    chain.Add("     RCAAddr ", "10.0.0.1\n", "\n");
+    chain.Add("a ", "x\ny\n\nz", "\n");
+    EXPECT_EQ(ListTexts(chain.first()), (std::vector<std::string>{"     RCAAddr 10.0.0.1\n", "\n",
+                                                                  "a x\n", "y\n", "\n", "z\n"}));
+    ListPtr taken(chain.Release());
+    EXPECT_TRUE(ListWellFormed(taken.get()));
+}
+
 TEST(Splicing, InsertsBeforeAndAfterKeepingTheFirstLine) {
     DocPtr doc(MakeDoc("b\nc\n"));
     InsertBefore(doc.get(), doc->first, MakeList({"a\n"}));
