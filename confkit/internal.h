@@ -68,7 +68,9 @@ class Chain {
     // Appends a Line made by MakeLine, one Line for each line of the file the
     // text holds; throws std::bad_alloc when memory runs out.
     void Add(std::string_view head, std::string_view value = {}, std::string_view tail = {});
-    void Append(Line *line); // takes a free-standing Line
+    // Takes a free-standing Line; a text holding several lines of the file is
+    // split into one Line each.
+    void Append(Line *line);
     bool empty() const { return first_ == nullptr; }
     Line *first() const { return first_; }
     Line *last() const { return last_; }

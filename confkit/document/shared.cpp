@@ -73,7 +73,6 @@ void Chain::Add(std::string_view head, std::string_view value, std::string_view 
     Line *line = MakeLine(head, value, tail);
     if (!line) throw std::bad_alloc();
     Append(line);
-    SplitLastAtNewlines();
 }
 
 // A value that carries a line end (as values read with their "\n" do) makes
@@ -97,11 +96,12 @@ void Chain::Append(Line *line) {
     if (!line) return;
     if (!first_) {
         first_ = last_ = line;
-        return;
+    } else {
+        last_->next = line;
+        line->prev = last_;
+        last_ = line;
     }
-    last_->next = line;
-    line->prev = last_;
-    last_ = line;
+    SplitLastAtNewlines();
 }
 
 Line *LastLine(const ConfigDocument *doc) {

@@ -27,11 +27,11 @@ void PrintRuleLists(std::FILE *out, const confkit::Document &doc) {
                  kOperationField, kSettingsOperation, kSettingsFormId);
     for (const std::string &directive : EditableDirectives()) {
         const std::string text = RuleListText(doc, directive);
-        std::fprintf(out,
-                     "<label>%s<br><textarea name=\"%s%s\" form=\"%s\" rows=\"4\" cols=\"64\" "
-                     "spellcheck=\"false\">\n%s</textarea></label>\n",
-                     directive.c_str(), kRulesFieldPrefix, directive.c_str(), kSettingsFormId,
-                     text.c_str());
+        std::fprintf(
+            out,
+            "<label>%s<br><textarea name=\"%s%s\" form=\"%s\" rows=\"4\" cols=\"64\" wrap=\"off\" "
+            "spellcheck=\"false\">\n%s</textarea></label>\n",
+            directive.c_str(), kRulesFieldPrefix, directive.c_str(), kSettingsFormId, text.c_str());
     }
     std::fprintf(out,
                  "</div>\n<p><button type=\"submit\" form=\"%s\">Apply</button></p>\n</section>\n",

@@ -46,7 +46,7 @@ std::string Trim(const std::string &value) {
 }
 
 std::string Word(const std::string &label, const std::string &value) {
-    const std::string word = Trim(value);
+    std::string word = Trim(value);
     CheckCharacters(label, word, "#{}<>\"");
     if (word.find_first_of(" \t") != std::string::npos) Refuse(label, "must be a single word");
     if (word.size() > kLineChars / 2) Refuse(label, "is too long");
@@ -54,14 +54,14 @@ std::string Word(const std::string &label, const std::string &value) {
 }
 
 std::string Text(const std::string &label, const std::string &value) {
-    const std::string text = Trim(value);
+    std::string text = Trim(value);
     CheckCharacters(label, text, "{}<>\"");
     if (text.size() > kLineChars / 2) Refuse(label, "is too long");
     return text;
 }
 
 std::string Quotable(const std::string &label, const std::string &value) {
-    const std::string text = Trim(value);
+    std::string text = Trim(value);
     CheckCharacters(label, text, "{}()<>\"");
     if (text.size() > kLineChars / 2) Refuse(label, "is too long");
     return text;

@@ -90,6 +90,12 @@ test('the page shows the configuration', async () => {
   const rows = await tableRows('mapping-rules');
   assert.deepEqual(rows.map((r) => r[0]), mapping.map((_, i) => String(i + 1)));
   assert.deepEqual(rows.map((r) => r.slice(1).filter((c) => c !== '')), mapping);
+  const cacheUrls = rulesOf(sample, ['LoadURL', 'IgnoreURL']);
+  assert.deepEqual((await tableRows('cache-urls')).map((r) => r.slice(1)),
+    cacheUrls.map((w) => [w[1], w[0] === 'LoadURL' ? 'Cache' : 'Ignore']));
+  const socks = rulesOf(sample, ['sockd']);
+  assert.deepEqual((await tableRows('socks')).map((r) => r[1]),
+    socks.map((w) => w.find((t, i) => i > 0 && !t.startsWith('@='))));
   const protect = rulesOf(sample, ['Protect']).filter((w) => !w.includes('{'));
   assert.deepEqual((await tableRows('protect')).map((r) => r[1]),
     [...protect.map((w) => w[1]), '/reports/*']);
@@ -107,6 +113,8 @@ test('submitting the settings form rewrites the file', async () => {
   assert.match(pass, /^Pass +\/docs\/\* /m);
   await page.fill(area, pass.replace(/^Pass +\/docs\/\*.*$/m, 'Pass /manuals/* /opt/tarrowgate/manuals/*'));
   await Promise.all([page.waitForNavigation(), page.click('#settings input[type=submit]')]);
+  fs.mkdirSync(env('ADMIN_ARTIFACTS'), { recursive: true });
+  await page.screenshot({ path: path.join(env('ADMIN_ARTIFACTS'), 'admin-page.png'), fullPage: true });
 
   // The page shown afterwards holds the new values.
   assert.equal(await page.inputValue('input[name=Port]'), '8081');
@@ -120,9 +128,6 @@ test('submitting the settings form rewrites the file', async () => {
     .replace('DNS-Lookup          OFF\r\n', 'DNS-Lookup          ON\r\n')
     .replace(/^Pass +\/docs\/\*.*\r\n/m, 'Pass /manuals/* /opt/tarrowgate/manuals/*\r\n');
   assert.equal(fs.readFileSync(configPath, 'latin1'), expected);
-
-  fs.mkdirSync(env('ADMIN_ARTIFACTS'), { recursive: true });
-  await page.screenshot({ path: path.join(env('ADMIN_ARTIFACTS'), 'admin-page.png'), fullPage: true });
 });
 
 test('Protect entries and PICS rules are put and deleted', async () => {
