@@ -6,6 +6,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <array>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -26,7 +27,7 @@ class Texts {
 
   private:
     FuzzedDataProvider &in_;
-    std::vector<std::string> store_;
+    std::deque<std::string> store_; // elements never move, so their texts stay put
 };
 
 // A caller's own line text: whoever makes a Line ends it with its one "\n".
