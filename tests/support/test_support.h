@@ -20,6 +20,9 @@
 #include <unistd.h>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX // keeps std::min and std::max usable in the tests
+#endif
 #include <filesystem>
 #include <windows.h>
 #endif
