@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets and the scripts in scripts/.
-.PHONY: deps e2e-deps build test asan tsan fuzz fuzz-long lint check bench clean
+.PHONY: deps e2e-deps build test asan tsan fuzz fuzz-long lint windows check bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -34,8 +34,12 @@ fuzz-long: deps
 lint: build
 	bash scripts/lint.sh
 
+# The three deliverables cross-built with MinGW-w64 and tested under Wine.
+windows:
+	bash scripts/windows-test.sh
+
 # Everything CI runs (the browser test runs inside test and asan).
-check: deps e2e-deps test asan tsan fuzz lint
+check: deps e2e-deps test asan tsan fuzz lint windows
 
 # What the browser test needs: chromium, lighttpd and playwright-core.
 e2e-deps:

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/dev
 [ -f "$build/compile_commands.json" ] || cmake --preset dev -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
-sources=$(git ls-files 'confkit/*.cpp' 'cfgmigrate/*.cpp' 'kindplug/*.cpp' | grep -v '/win32/' || true)
+sources=$(git ls-files 'confkit/*.cpp' 'cfgmigrate/*.cpp' 'kindplug/*.cpp' 'tools/*.cpp' 'examples/*.cpp' |
+  grep -v -E '/(win32|windows)/' || true)
 echo "== clang-tidy on $(echo "$sources" | wc -l) files"
 mkdir -p build
 echo "$sources" | xargs -P 2 -n 4 clang-tidy -p "$build" --quiet >build/clang-tidy.log 2>&1 || true
@@ -17,5 +18,5 @@ fi
 echo "== cppcheck"
 cppcheck --quiet --error-exitcode=1 --std=c++17 --language=c++ --inline-suppr \
   --enable=warning,performance,portability --suppress=missingIncludeSystem \
-  -I confkit -I cfgmigrate -I kindplug -D__linux__ $sources
+  -I confkit -I cfgmigrate -I kindplug -I tools -D__linux__ $sources
 echo "static checks clean"

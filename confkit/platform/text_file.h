@@ -17,6 +17,8 @@ namespace confkit::platform {
 // owned; the reader reads ahead of what it has handed out.
 class TextReader {
   public:
+    // raw_ is filled by each read before any of it is used.
+    // cppcheck-suppress uninitMemberVar
     explicit TextReader(std::FILE *stream) : stream_(stream) {}
     TextReader(const TextReader &) = delete;
     TextReader &operator=(const TextReader &) = delete;
@@ -41,6 +43,8 @@ class TextReader {
 // failure nothing more is written and ok() stays false.
 class TextWriter {
   public:
+    // buffer_ is written before any of it is passed on.
+    // cppcheck-suppress uninitMemberVar
     explicit TextWriter(int fd) : fd_(fd) {}
     TextWriter(const TextWriter &) = delete;
     TextWriter &operator=(const TextWriter &) = delete;

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <exception>
 
-int main(int argc, char **argv) {
+namespace {
+
+int Run(int argc, char **argv) {
     CLI::App app{"Inspect and edit the proxy server's configuration file.\n"
                  "Exit status: 0 success, 1 when check finds something, 2 on any error.",
                  "confctl"};
@@ -33,6 +35,17 @@ int main(int argc, char **argv) {
     } catch (const std::exception &e) {
         std::fflush(stdout);
         std::fprintf(stderr, "confctl: %s\n", e.what());
+        return confctl::kFailed;
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    try {
+        return Run(argc, argv);
+    } catch (...) { // the set-up itself ran out of memory
+        std::fputs("confctl: out of memory\n", stderr);
         return confctl::kFailed;
     }
 }
