@@ -315,6 +315,8 @@ CONFKIT_API int32_t CONFKIT_CALL GenMultiDirectiveText(const char *tmpl, const c
 
 /* ---- Table row generators (return the number of rows printed) ---- */
 
+/* One row per rule of the directive, at most `columns` cells, the name left
+ * out when skipName is set. */
 CONFKIT_API int32_t CONFKIT_CALL GenTableItems(const char *tmpl, const char *directive,
                                                int32_t columns, int32_t skipName,
                                                ConfigDocument *doc);
@@ -322,10 +324,15 @@ CONFKIT_API int32_t CONFKIT_CALL GenTableItems(const char *tmpl, const char *dir
 CONFKIT_API int32_t CONFKIT_CALL GenMultiTableItems(const char *tmpl, const char *names,
                                                     int32_t columns, int32_t skipName,
                                                     ConfigDocument *doc);
+/* Rows of the Enable rules for methods other than the eight standard ones. */
 CONFKIT_API int32_t CONFKIT_CALL GenMethTableItems(const char *tmpl, ConfigDocument *doc);
+/* Rows of the Service rules whose text holds "zarndsGet". */
 CONFKIT_API int32_t CONFKIT_CALL GenZarndsTableItems(const char *tmpl, ConfigDocument *doc);
+/* Rows of the LOAD rules. */
 CONFKIT_API int32_t CONFKIT_CALL GenZarndsConfTableItems(const char *tmpl, ConfigDocument *doc);
+/* Rows of the LoadURL and IgnoreURL rules, in one list. */
 CONFKIT_API int32_t CONFKIT_CALL GenCacheURLTableItems(const char *tmpl, ConfigDocument *doc);
+/* Rows of the sockd rules. */
 CONFKIT_API int32_t CONFKIT_CALL GenSocksTableItems(const char *tmpl, ConfigDocument *doc);
 /* names: directive names, each followed by "&". */
 CONFKIT_API int32_t CONFKIT_CALL GenAPITableItems(const char *tmpl, const char *names,
@@ -333,8 +340,11 @@ CONFKIT_API int32_t CONFKIT_CALL GenAPITableItems(const char *tmpl, const char *
 
 /* ---- Block table row generators (return the number of rows printed) ---- */
 
+/* One row per Protect entry header: template, setup name, address. */
 CONFKIT_API int32_t CONFKIT_CALL GenProtectTableItems(const char *tmpl, ConfigDocument *doc);
+/* One row per Member block with the values of its body. */
 CONFKIT_API int32_t CONFKIT_CALL GenMemberTableItems(const char *tmpl, ConfigDocument *doc);
+/* One row per DefinePicsRule block with its rule name. */
 CONFKIT_API int32_t CONFKIT_CALL GenPicsFilterTableItems(const char *tmpl, ConfigDocument *doc);
 /* Rows of one clause keyword of a rule; a Filter clause counts as one. */
 CONFKIT_API int32_t CONFKIT_CALL GenPicsFilterSubTableItems(const char *tmpl, const char *ruleName,
