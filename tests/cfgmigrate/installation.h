@@ -3,6 +3,8 @@
 #ifndef CFGMIGRATE_TEST_INSTALLATION_H
 #define CFGMIGRATE_TEST_INSTALLATION_H
 
+#include "files.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -15,22 +17,9 @@
 
 namespace cfgmigrate_test {
 
-inline void WriteFile(const std::string &path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-inline std::string ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline bool FileExists(const std::string &path) {
-    return access(path.c_str(), F_OK) == 0;
-}
+using testsupport::FileExists;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 inline void MakeDir(const std::string &path) {
     if (mkdir(path.c_str(), 0755) != 0) throw std::runtime_error("cannot create " + path);
