@@ -123,11 +123,17 @@ void OneEdit(ConfigDocument *doc, FuzzedDataProvider &in, Texts &t) {
         LinesFree(HTTPDRemoveRules(doc, RuleId(in), ListFrom(in)));
         break;
     case 1:
-        HTTPDAddRules(doc, RuleId(in), ListFrom(in));
+    case 2: {
+        // A document left without lines does not take the list: it stays ours.
+        const bool takes = doc->first != nullptr;
+        Line *list = ListFrom(in);
+        if (lastOperation == 1)
+            HTTPDAddRules(doc, RuleId(in), list);
+        else
+            HTTPDReplaceRules(doc, RuleId(in), list);
+        if (!takes) LinesFree(list);
         break;
-    case 2:
-        HTTPDReplaceRules(doc, RuleId(in), ListFrom(in));
-        break;
+    }
     case 3: {
         ProtectRule r = RecordFrom<ProtectRule, 29>(t);
         HTTPDPutProtectRule(doc, in.ConsumeBool() ? &r : nullptr, t.Maybe(),
