@@ -59,44 +59,21 @@ int32_t RuleId(FuzzedDataProvider &in) {
                             : in.ConsumeIntegralInRange(-2, 233);
 }
 
-// Fields that point to a constant text of the library when they hold it.
-bool IsConstant(const char *s, const char *constant) {
-    return s && std::strcmp(s, constant) == 0;
-}
-
-template <std::size_t N>
-void FreeFields(char *(&fields)[N], const std::array<const char *, N> &constants) {
-    for (std::size_t i = 0; i < N; ++i)
-        if (!(constants[i] && IsConstant(fields[i], constants[i]))) std::free(fields[i]);
-}
-
-void FreeProtect(ProtectRule *r) {
-    if (!r) return;
-    char *(&fields)[29] = *reinterpret_cast<char *(*)[29]>(r);
-    std::array<const char *, 29> constants{};
-    constants[4] = "";   // Address of a one-line entry without one
-    constants[16] = "1"; // SSL_ClientAuth
-    for (std::size_t i = 17; i < 29; ++i)
-        constants[i] = " "; // empty certificate fields
-    FreeFields(fields, constants);
-    std::free(r);
-}
-
-void FreeLdap(LDAPRule *r) {
-    if (!r) return;
-    char *(&fields)[21] = *reinterpret_cast<char *(*)[21]>(r);
-    std::array<const char *, 21> constants{};
-    for (std::size_t i = 1; i < 21; ++i)
-        constants[i] = " "; // empty quoted fields
-    FreeFields(fields, constants);
-    std::free(r);
-}
-
-void FreePics(PicsFilterRule *r) {
-    if (!r) return;
-    char *(&fields)[5] = *reinterpret_cast<char *(*)[5]>(r);
-    FreeFields(fields, std::array<const char *, 5>{nullptr, "", " ", " ", " "});
-    std::free(r);
+// Releases two records the library handed out for the same lookup. A field
+// that points to the same text in both is one of the library's constant
+// texts and is not released; every other text belongs to the caller.
+template <class Record, std::size_t N> void FreeTwins(Record *a, Record *b) {
+    fuzz::Require((a == nullptr) == (b == nullptr), "the same lookup found and did not find");
+    if (!a) return;
+    char **fa = reinterpret_cast<char **>(a);
+    char **fb = reinterpret_cast<char **>(b);
+    for (std::size_t i = 0; i < N; ++i) {
+        if (fa[i] && fa[i] == fb[i]) continue;
+        std::free(fa[i]);
+        std::free(fb[i]);
+    }
+    std::free(a);
+    std::free(b);
 }
 
 template <class Record, std::size_t N> Record RecordFrom(Texts &t) {
@@ -143,17 +120,21 @@ void OneEdit(ConfigDocument *doc, FuzzedDataProvider &in, Texts &t) {
     case 4:
         HTTPDDeleteProtectRule(doc, t.Maybe());
         break;
-    case 5:
-        FreeProtect(HTTPDGetProtectRule(doc, t.Maybe()));
+    case 5: {
+        const char *name = t.Maybe();
+        FreeTwins<ProtectRule, 29>(HTTPDGetProtectRule(doc, name), HTTPDGetProtectRule(doc, name));
         break;
+    }
     case 6: {
         LDAPRule r = RecordFrom<LDAPRule, 21>(t);
         HTTPDPutLDAPRule(doc, &r, t.Maybe(), in.ConsumeIntegralInRange(0, 4));
         break;
     }
-    case 7:
-        FreeLdap(HTTPDGetLDAPRule(doc, t.Maybe()));
+    case 7: {
+        const char *name = t.Maybe();
+        FreeTwins<LDAPRule, 21>(HTTPDGetLDAPRule(doc, name), HTTPDGetLDAPRule(doc, name));
         break;
+    }
     case 8: {
         MemberRule r = RecordFrom<MemberRule, 9>(t);
         HTTPDPutMemberRule(doc, &r, t.Maybe(), in.ConsumeIntegralInRange(0, 4));
@@ -179,9 +160,12 @@ void OneEdit(ConfigDocument *doc, FuzzedDataProvider &in, Texts &t) {
     case 13:
         HTTPDDeletePicsFilterRule(doc, t.Maybe());
         break;
-    case 14:
-        FreePics(HTTPDGetPicsFilterRule(doc, t.Maybe()));
+    case 14: {
+        const char *name = t.Maybe();
+        FreeTwins<PicsFilterRule, 5>(HTTPDGetPicsFilterRule(doc, name),
+                                     HTTPDGetPicsFilterRule(doc, name));
         break;
+    }
     case 15: {
         std::vector<char *> list(2, nullptr);
         for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n)

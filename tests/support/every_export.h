@@ -15,39 +15,24 @@
 
 namespace everyexport {
 
-inline void FreeStrings(char **fields, std::size_t n, const char *const *constants) {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (constants && constants[i] && fields[i] && std::strcmp(fields[i], constants[i]) == 0)
-            continue; // a constant text of the library
-        std::free(fields[i]);
+// Releases two records the library handed out for the same lookup. A field
+// that points to the same text in both is one of the library's constant
+// texts and is not released; every other text belongs to the caller.
+template <class Record, std::size_t N> void FreeTwins(Record *a, Record *b) {
+    if (!a || !b) {
+        std::free(a);
+        std::free(b);
+        return;
     }
-}
-
-inline void FreeProtect(ProtectRule *r) {
-    if (!r) return;
-    const char *constants[29] = {};
-    constants[4] = "";
-    constants[16] = "1";
-    for (int i = 17; i < 29; ++i)
-        constants[i] = " ";
-    FreeStrings(reinterpret_cast<char **>(r), 29, constants);
-    std::free(r);
-}
-
-inline void FreeLdap(LDAPRule *r) {
-    if (!r) return;
-    const char *constants[21] = {};
-    for (int i = 1; i < 21; ++i)
-        constants[i] = " ";
-    FreeStrings(reinterpret_cast<char **>(r), 21, constants);
-    std::free(r);
-}
-
-inline void FreePics(PicsFilterRule *r) {
-    if (!r) return;
-    const char *constants[5] = {nullptr, "", " ", " ", " "};
-    FreeStrings(reinterpret_cast<char **>(r), 5, constants);
-    std::free(r);
+    char **fa = reinterpret_cast<char **>(a);
+    char **fb = reinterpret_cast<char **>(b);
+    for (std::size_t i = 0; i < N; ++i) {
+        if (fa[i] && fa[i] == fb[i]) continue;
+        std::free(fa[i]);
+        std::free(fb[i]);
+    }
+    std::free(a);
+    std::free(b);
 }
 
 // A short list of new rule Lines.
@@ -68,9 +53,9 @@ inline void RunReaders(ConfigDocument *doc, const std::string &name) {
     LinesFree(HTTPDGetMultiRules(doc, multi));
     LinesFree(HTTPDGetUserMethodRules(doc, HTTPDRuleToID("enable")));
     LinesFree(HTTPDGetZarnRules(doc, HTTPDRuleToID("service"), "zarndsGet"));
-    FreeProtect(HTTPDGetProtectRule(doc, n));
-    FreeLdap(HTTPDGetLDAPRule(doc, n));
-    FreePics(HTTPDGetPicsFilterRule(doc, n));
+    FreeTwins<ProtectRule, 29>(HTTPDGetProtectRule(doc, n), HTTPDGetProtectRule(doc, n));
+    FreeTwins<LDAPRule, 21>(HTTPDGetLDAPRule(doc, n), HTTPDGetLDAPRule(doc, n));
+    FreeTwins<PicsFilterRule, 5>(HTTPDGetPicsFilterRule(doc, n), HTTPDGetPicsFilterRule(doc, n));
     std::size_t room = 2;
     for (Line *l = doc ? doc->first : nullptr; l; l = l->next) {
         room += 1;
