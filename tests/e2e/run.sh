@@ -24,4 +24,4 @@ export ADMIN_ACL="$root/examples/proxy.acl"
 export ADMIN_SERVE="$root/examples/admin/serve.sh"
 export ADMIN_ARTIFACTS="${ADMIN_ARTIFACTS:-$root/build/e2e}"
 cd "$here"
-node --test --test-reporter=spec admin.test.mjs
+node --test admin.test.mjs
