@@ -1,12 +1,13 @@
 // The record is laid out for a 32-bit address space, so its string fields can
 // only name strings below 4 GiB. A 64-bit process loads the plug-in far above
-// that, so at load time the texts are copied into one small read-only mapping
-// placed low, and unmapped again when the plug-in is unloaded.
+// that, so at load time the texts are copied into one small read-only page
+// placed low (by the platform's low_pages), and released again when the
+// plug-in is unloaded.
 #include "low_texts.h"
 
+#include "low_pages.h"
+
 #include <cstring>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace kindplug {
 namespace {
@@ -15,42 +16,8 @@ constexpr char kNameText[] = "responsetime";
 constexpr char kDisplayName[] = "Osmek Tarrowgate HTTP Proxy";
 constexpr char kIdentifier[] = "OSMEK-PROXY-TG";
 
-constexpr uint64_t kAddressLimit = uint64_t{1} << 32;
-
-// Addresses tried in turn when the platform has no flag asking for low memory.
-constexpr uint64_t kFirstHint = uint64_t{1} << 28;
-constexpr uint64_t kHintStep = uint64_t{1} << 28;
-
-bool BelowLimit(const void *start, size_t size) {
-    uint64_t address = reinterpret_cast<uintptr_t>(start);
-    return address != 0 && address + size <= kAddressLimit;
-}
-
 uint32_t Address32(const void *start) {
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(start));
-}
-
-// A writable private mapping of `size` bytes that ends below 4 GiB, or null.
-void *MapLow(size_t size) {
-    const int protection = PROT_READ | PROT_WRITE;
-    const int flags = MAP_PRIVATE | MAP_ANONYMOUS;
-#ifdef MAP_32BIT
-    void *low = mmap(nullptr, size, protection, flags | MAP_32BIT, -1, 0);
-    if (low != MAP_FAILED) {
-        if (BelowLimit(low, size)) return low;
-        munmap(low, size);
-    }
-#endif
-    // The kernel takes a free hint as it stands and goes elsewhere otherwise,
-    // so any answer above the limit is handed back.
-    for (uint64_t hint = kFirstHint; hint + size <= kAddressLimit; hint += kHintStep) {
-        void *wanted = reinterpret_cast<void *>(static_cast<uintptr_t>(hint));
-        void *got = mmap(wanted, size, protection, flags, -1, 0);
-        if (got == MAP_FAILED) continue;
-        if (BelowLimit(got, size)) return got;
-        munmap(got, size);
-    }
-    return nullptr;
 }
 
 // Owns the low copies for as long as the plug-in is loaded.
@@ -67,7 +34,7 @@ class LowTexts {
         PlaceCopies();
     }
     ~LowTexts() {
-        if (page_ != nullptr) munmap(page_, size_);
+        if (page_ != nullptr) FreeLowPage(page_, size_);
     }
     LowTexts(const LowTexts &) = delete;
     LowTexts &operator=(const LowTexts &) = delete;
@@ -76,9 +43,7 @@ class LowTexts {
 
   private:
     void PlaceCopies() {
-        const long pageSize = sysconf(_SC_PAGESIZE);
-        size_ = pageSize > 0 ? static_cast<size_t>(pageSize) : 4096;
-        void *page = MapLow(size_);
+        void *page = AllocateLowPage(&size_);
         if (page == nullptr) return;
         char *cursor = static_cast<char *>(page);
         const uint32_t nameText = Address32(cursor);
@@ -88,8 +53,8 @@ class LowTexts {
         const uint32_t identifier = Address32(cursor);
         Append(cursor, kIdentifier, sizeof kIdentifier);
         // Read-only from here on, so no host can alter what it was handed.
-        if (mprotect(page, size_, PROT_READ) != 0) {
-            munmap(page, size_);
+        if (!MakeReadOnly(page, size_)) {
+            FreeLowPage(page, size_);
             return;
         }
         page_ = page;

@@ -57,17 +57,6 @@ bool WriteAll(int fd, const char *bytes, std::size_t n) {
     return true;
 }
 
-void TextWriter::Emit(const char *bytes, std::size_t n) {
-    while (n > 0 && ok_) {
-        if (used_ == kBlock) Flush();
-        const std::size_t take = std::min(n, kBlock - used_);
-        std::memcpy(buffer_ + used_, bytes, take);
-        used_ += take;
-        bytes += take;
-        n -= take;
-    }
-}
-
 void TextWriter::Write(const char *text, std::size_t n) {
     static const char kCRLF[2] = {'\r', '\n'};
     while (n > 0 && ok_) {
