@@ -64,20 +64,20 @@ clean:
 # ---------------------------------------------------------------------------
 .PHONY: admin demo serve serve-stop e2e
 
-ADMIN_CGI := build/dev/examples/admin/admin.cgi
+ADMIN_CGI := build/dev/tools/admin/admin.cgi
 
 admin: deps
 	cmake --preset dev
 	cmake --build --preset dev --target confkit_admin
 
 demo: admin
-	@bash examples/admin/demo.sh build/demo $(ADMIN_CGI)
+	@bash tools/admin/demo.sh build/demo $(ADMIN_CGI)
 
 serve: demo
-	@bash examples/admin/serve.sh start build/admin-server $(ADMIN_CGI) build/demo/proxy.conf build/demo/proxy.acl
+	@bash tools/admin/serve.sh start build/admin-server $(ADMIN_CGI) build/demo/proxy.conf build/demo/proxy.acl
 
 serve-stop:
-	@bash examples/admin/serve.sh stop build/admin-server
+	@bash tools/admin/serve.sh stop build/admin-server
 
 e2e: admin
 	@bash tests/e2e/install.sh

@@ -2,6 +2,8 @@
 
 #include "platform/platform.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 
 namespace cfgmigrate {
@@ -33,16 +35,6 @@ std::string_view NextWord(std::string_view text, std::size_t &pos) {
     return text.substr(start, pos - start);
 }
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
-
 bool IsCommandSafe(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
            c == '-' || c == '_' || c == ':' || c == '/';
@@ -57,7 +49,7 @@ void ApplySettingsLine(Settings &settings, std::string_view line) {
     std::string_view name = NextWord(line, pos);
     std::string_view value = NextWord(line, pos);
     for (std::size_t i = 0; i < kSettingCount; ++i)
-        if (EqualIgnoringCase(name, kSettingNames[i].name)) settings.values[i] = value;
+        if (ascii::EqualNoCase(name, std::string_view(kSettingNames[i].name))) settings.values[i] = value;
 }
 
 void ReadSettings(platform::TextFile &file, Settings &settings) {

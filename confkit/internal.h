@@ -20,9 +20,9 @@ namespace confkit {
 // characters, then its "\n".
 constexpr std::size_t kMaxLineChars = 1023;
 
-// Token white space: space, tab, "\n" and "@".
-inline bool IsTokenSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '@';
+// A document with at least one Line, as every operation on one needs.
+inline bool HasLines(const ConfigDocument *doc) {
+    return doc && doc->first;
 }
 
 // Runs an export body; any exception (in practice, std::bad_alloc) becomes

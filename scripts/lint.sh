@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/dev
 [ -f "$build/compile_commands.json" ] || cmake --preset dev -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
-sources=$(git ls-files 'confkit/*.cpp' 'cfgmigrate/*.cpp' 'kindplug/*.cpp' 'tools/*.cpp' 'examples/*.cpp' |
+sources=$(git ls-files 'confkit/*.cpp' 'cfgmigrate/*.cpp' 'kindplug/*.cpp' 'tools/*.cpp' |
   grep -v -E '/(win32|windows)/' || true)
 echo "== clang-tidy on $(echo "$sources" | wc -l) files"
 mkdir -p build

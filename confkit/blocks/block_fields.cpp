@@ -3,7 +3,6 @@
 #include "blocks/block_fields.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -12,16 +11,6 @@
 #include <vector>
 
 namespace confkit::blocks {
-
-bool SameWord(const char *a, const char *b) {
-    if (!a || !b) return false;
-    for (; *a && *b; ++a, ++b) {
-        if (std::tolower(static_cast<unsigned char>(*a)) !=
-            std::tolower(static_cast<unsigned char>(*b)))
-            return false;
-    }
-    return *a == *b;
-}
 
 void ReleaseField(char *field) {
     if (field == kFlagSet || field == kNoAddress || field == kEmptyQuoted) return;

@@ -16,9 +16,6 @@ inline constexpr char kFlagSet[] = "1";     // SSL_ClientAuth when present
 inline constexpr char kNoAddress[] = "";    // Address of a one-line entry without one
 inline constexpr char kEmptyQuoted[] = " "; // a quoted value with nothing between its quotes
 
-// Whole texts equal ignoring ASCII case (a null text equals nothing).
-bool SameWord(const char *a, const char *b);
-
 // Releases a record field unless it is one of the constants above.
 void ReleaseField(char *field);
 // Replaces a record field (a later keyword line wins over an earlier one).

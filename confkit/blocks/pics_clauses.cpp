@@ -3,7 +3,7 @@
 // block's Filter clause. No reading or removal goes past the block's closing
 // line, and none removes it.
 #include "blocks/pics.h"
-#include "document/ascii.h"
+#include "common/text.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -15,10 +15,6 @@ namespace confkit {
 namespace {
 
 constexpr const char *kWhiteSpace = " \t\n\v\f\r";
-
-bool HasLines(const ConfigDocument *doc) {
-    return doc && doc->first;
-}
 
 // Whether the line after l still belongs to the block's body.
 bool NextInBlock(const Line *l, const Line *end) {
@@ -135,7 +131,7 @@ Line *ReadServiceInfoClause(Line *keywordLine, const Line *end, std::vector<std:
 }
 
 bool IsUrlKeyword(const char *keyword) {
-    return EqualNoCase(keyword, "passurl") || EqualNoCase(keyword, "failurl");
+    return ascii::EqualNoCase(keyword, "passurl") || ascii::EqualNoCase(keyword, "failurl");
 }
 
 // Every value of the keyword's clauses in the block, in file order; only the
@@ -148,10 +144,10 @@ std::vector<std::string> ReadClauseValues(Line *header, const char *keyword) {
         if (!TokenMatch(cur->text, keyword)) continue;
         if (IsUrlKeyword(keyword)) {
             cur = ReadUrlClause(cur, end, values);
-        } else if (EqualNoCase(keyword, "applies-to")) {
+        } else if (ascii::EqualNoCase(keyword, "applies-to")) {
             if (!appliesToRead) cur = ReadAppliesToClause(cur, end, values);
             appliesToRead = true;
-        } else if (EqualNoCase(keyword, "serviceinfo")) {
+        } else if (ascii::EqualNoCase(keyword, "serviceinfo")) {
             cur = ReadServiceInfoClause(cur, end, values);
         }
     }
@@ -267,7 +263,7 @@ enum class ClauseWriter { None, ServiceInfo, Urls, AppliesTo };
 ClauseWriter WriterFor(const char *keyword) {
     if (std::strcmp(keyword, "serviceinfo") == 0) return ClauseWriter::ServiceInfo;
     if (IsUrlKeyword(keyword)) return ClauseWriter::Urls;
-    if (EqualNoCase(keyword, "applies-to")) return ClauseWriter::AppliesTo;
+    if (ascii::EqualNoCase(keyword, "applies-to")) return ClauseWriter::AppliesTo;
     return ClauseWriter::None;
 }
 

@@ -2,6 +2,7 @@
 // writing, copying, rewriting and removing its header, its name clause and its
 // extension clause (active days and times).
 #include "blocks/pics.h"
+#include "common/text.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -83,11 +84,9 @@ bool IsRecordConstant(const char *p) {
 }
 
 char *HeapCopy(std::string_view s) {
-    auto *p = static_cast<char *>(std::malloc(s.size() + 1));
-    if (!p) throw std::bad_alloc();
-    std::memcpy(p, s.data(), s.size());
-    p[s.size()] = '\0';
-    return p;
+    char *copy = ascii::HeapCopy(s);
+    if (!copy) throw std::bad_alloc();
+    return copy;
 }
 
 // Stores value (a heap copy or a record constant), releasing what the field
@@ -263,10 +262,6 @@ Line *RewriteClause(ConfigDocument *doc, Line *first, const Line *end, Chain &cl
     RemoveRange(doc, first, ClauseLastLine(first, end));
     InsertAfter(doc, before, clause.Release());
     return last;
-}
-
-bool HasLines(const ConfigDocument *doc) {
-    return doc && doc->first;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // Protect entry, in the place of the entry it replaces or among its kind.
 #include "blocks/block_fields.h"
 #include "blocks/entry_scan.h"
+#include "common/text.h"
 
 #include <array>
 #include <cstring>
@@ -12,7 +13,6 @@ namespace {
 using confkit::Chain;
 using confkit::blocks::MakeValuesLine;
 using confkit::blocks::Place;
-using confkit::blocks::SameWord;
 using confkit::blocks::Text;
 using confkit::blocks::Value;
 
@@ -145,7 +145,7 @@ std::optional<Place> ScanPlace(const ConfigDocument *doc, const ProtectRule *rul
     for (const char *other : {"Exec", "Pass", "Map", "Fail", "Redirect"}) {
         ids[count++] = HTTPDRuleToID(other);
     }
-    if (SameWord(rule->Directive, "Protection")) ids[count++] = HTTPDRuleToID("Protect");
+    if (ascii::EqualNoCase(rule->Directive, "Protection")) ids[count++] = HTTPDRuleToID("Protect");
 
     for (Line *line = doc->first; line; line = line->next) {
         for (std::size_t i = 0; i < count; ++i) {
@@ -161,12 +161,12 @@ std::optional<Place> ScanPlace(const ConfigDocument *doc, const ProtectRule *rul
 }
 
 Place ChoosePlace(ConfigDocument *doc, const ProtectRule *rule, const char *name, int32_t mode) {
-    const bool protection = SameWord(rule->Directive, "Protection");
+    const bool protection = ascii::EqualNoCase(rule->Directive, "Protection");
     if (mode == kModeReplace || protection) {
         // A replacement always takes the removed entry's place.
         const auto removal = confkit::blocks::RemoveEntry(doc, name);
         if (removal.removed) return confkit::blocks::PlaceOf(removal);
-    } else if (SameWord(rule->Directive, "Protect")) {
+    } else if (ascii::EqualNoCase(rule->Directive, "Protect")) {
         if (auto place = NeighbourPlace(doc, name, mode)) return *place;
     }
     if (auto place = ScanPlace(doc, rule)) return *place;

@@ -1,7 +1,7 @@
 // The table of directive names and the lookups by rule ID and by name. The
 // rule IDs are the table's indexes and callers pass them as numbers, so the
 // order of the table never changes.
-#include "ascii.h"
+#include "common/text.h"
 #include "internal.h"
 
 #include <cstring>
@@ -281,7 +281,7 @@ bool NameHasSpace(const char *name) {
 // end it).
 std::size_t DirectiveWordLength(const char *p) {
     std::size_t n = 0;
-    while (p[n] && !confkit::IsTokenSpace(p[n]))
+    while (p[n] && !ascii::IsTokenSpace(p[n]))
         ++n;
     return n;
 }
@@ -296,17 +296,17 @@ extern "C" CONFKIT_API const char *CONFKIT_CALL HTTPDIDToRule(int32_t id) {
 extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDRuleToID(const char *name) {
     if (!name) return -1;
     for (int32_t id = 0; id < kDirectiveCount; ++id)
-        if (confkit::EqualNoCase(kDirectiveTable[id], name)) return id;
+        if (ascii::EqualNoCase(kDirectiveTable[id], name)) return id;
     return -1;
 }
 
 extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDRuleMatch(const char *line, int32_t id) {
     const char *name = HTTPDIDToRule(id);
     if (!name || !line) return 0;
-    while (confkit::IsTokenSpace(*line))
+    while (ascii::IsTokenSpace(*line))
         ++line;
     const std::size_t nameLength = std::strlen(name);
-    if (NameHasSpace(name)) return confkit::EqualNoCase(line, name, nameLength) ? 1 : 0;
+    if (NameHasSpace(name)) return ascii::EqualNoCaseN(line, name, nameLength) ? 1 : 0;
     if (DirectiveWordLength(line) != nameLength) return 0;
-    return confkit::EqualNoCase(line, name, nameLength) ? 1 : 0;
+    return ascii::EqualNoCaseN(line, name, nameLength) ? 1 : 0;
 }

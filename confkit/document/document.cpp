@@ -14,9 +14,6 @@ namespace confkit {
 
 namespace {
 
-constexpr std::string_view kWriteDelims = " \t\n"; // CR is no delimiter here
-constexpr std::string_view kMarkStarts = "#}{)(\"@";
-
 // Builds the body of a document from the text of its file: every "\n" ends
 // a Line, and so does the 1023rd character of a Line without one.
 class BodyBuilder {
@@ -113,24 +110,10 @@ ConfigDocument *OpenDocument(const char *path) {
 
 void WriteBody(const ConfigDocument *doc, platform::TextWriter &out) {
     for (const Line *l = doc->first; l && out.ok(); l = l->next)
-        if (LineClassify(l->text) != 0) out.Write(l->text, std::strlen(l->text));
+        if (LineClassify(l->text) != kLeftOut) out.Write(l->text, std::strlen(l->text));
 }
 
 } // namespace
-
-int LineClassify(const char *text) {
-    const std::string_view t(text ? text : "");
-    const std::size_t start = t.find_first_not_of(kWriteDelims);
-    if (start == std::string_view::npos) return 3;
-    std::size_t end = t.find_first_of(kWriteDelims, start);
-    if (end == std::string_view::npos) end = t.size();
-    const std::string_view first = t.substr(start, end - start);
-    if (kMarkStarts.find(first.front()) != std::string_view::npos ||
-        first.find('=') != std::string_view::npos || first.find('@') != std::string_view::npos ||
-        first.find("PicsRule-1.0") != std::string_view::npos)
-        return 2;
-    return t.find_first_not_of(kWriteDelims, end) != std::string_view::npos ? 1 : 0;
-}
 
 } // namespace confkit
 

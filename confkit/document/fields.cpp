@@ -1,60 +1,35 @@
-// GetField hands every caller a copy of its own that stays valid while the
-// library is loaded (callers keep the result and may edit it in place). The
-// copies are kept in one store, the library's only shared state: it is
-// guarded for concurrent callers and released when the library unloads.
+// The library's private field split: fields of a text at runs of delimiter
+// characters, and field n of a rule.
 #include "internal.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <mutex>
-#include <vector>
+namespace confkit {
 
-namespace {
-
-class FieldCopies {
-  public:
-    FieldCopies() = default;
-    FieldCopies(const FieldCopies &) = delete;
-    FieldCopies &operator=(const FieldCopies &) = delete;
-    ~FieldCopies() {
-        for (char *copy : copies_)
-            std::free(copy);
+std::vector<std::string_view> SplitFields(std::string_view text, std::string_view delims) {
+    std::vector<std::string_view> fields;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        pos = text.find_first_not_of(delims, pos);
+        if (pos == std::string_view::npos) break;
+        std::size_t end = text.find_first_of(delims, pos);
+        if (end == std::string_view::npos) end = text.size();
+        fields.push_back(text.substr(pos, end - pos));
+        pos = end;
     }
-
-    // A new heap copy of field, kept until unload; nullptr when no memory.
-    char *Keep(std::string_view field) {
-        char *copy = static_cast<char *>(std::malloc(field.size() + 1));
-        if (!copy) return nullptr;
-        if (!field.empty()) std::memcpy(copy, field.data(), field.size());
-        copy[field.size()] = '\0';
-        try {
-            std::lock_guard<std::mutex> lock(mutex_);
-            copies_.push_back(copy);
-        } catch (...) {
-            std::free(copy);
-            return nullptr;
-        }
-        return copy;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::vector<char *> copies_;
-};
-
-FieldCopies &Store() {
-    static FieldCopies store;
-    return store;
+    return fields;
 }
 
-// Handed out only when no copy can be made. A caller that edits it can only
-// write a terminator over its terminator.
-char gNoField[1] = {'\0'};
-
-} // namespace
-
-extern "C" CONFKIT_API char *CONFKIT_CALL GetField(const char *text, int32_t n) {
-    if (!text) return gNoField;
-    char *copy = Store().Keep(confkit::FieldOf(text, n));
-    return copy ? copy : gNoField;
+std::string_view FieldOf(std::string_view text, int n) {
+    static constexpr std::string_view kDelims = " \r\n\t";
+    if (n < 1) n = 1;
+    std::size_t pos = 0;
+    for (int i = 1;; ++i) {
+        pos = text.find_first_not_of(kDelims, pos);
+        if (pos == std::string_view::npos) return {};
+        std::size_t end = text.find_first_of(kDelims, pos);
+        if (end == std::string_view::npos) end = text.size();
+        if (i == n) return text.substr(pos, end - pos);
+        pos = end;
+    }
 }
+
+} // namespace confkit

@@ -1,9 +1,10 @@
 // The Line list: a doubly linked list of fixed-size, zero-filled heap nodes.
 #include "internal.h"
 
+#include "common/text.h"
+
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 namespace {
 
@@ -85,7 +86,7 @@ extern "C" CONFKIT_API Line *CONFKIT_CALL LinesAddStr(const char *find, ConfigDo
     Line *last = nullptr;
     for (Line *l = doc->first; l; l = l->next) {
         last = l;
-        if (find && strcasecmp(l->text, find) == 0) {
+        if (find && ascii::EqualNoCase(l->text, find)) {
             match = l;
             break;
         }

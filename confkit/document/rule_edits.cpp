@@ -25,10 +25,6 @@ Line *DropFromList(Line *head, Line *line) {
     return newHead;
 }
 
-bool HasLines(const ConfigDocument *doc) {
-    return doc && doc->first;
-}
-
 } // namespace
 
 Line *RemoveRules(ConfigDocument *doc, int32_t id, Line *list, RuleIndex &index) {

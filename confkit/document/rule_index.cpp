@@ -1,30 +1,23 @@
 // The normalised rule key and the index of a list by it.
 #include "rule_index.h"
 
-#include "ascii.h"
 #include "internal.h"
 
+#include "common/text.h"
+
 namespace confkit {
-namespace {
-
-bool EndsToken(char c) {
-    return c == '\0' || c == '#' || IsTokenSpace(c);
-}
-
-} // namespace
-
 void RuleKeyInto(const char *text, std::string &out) {
     out.clear();
     if (!text) return;
     const char *pos = text;
-    while (IsTokenSpace(*pos))
+    while (ascii::IsTokenSpace(*pos))
         ++pos;
     // Each position is the start of a token; TokenNext gives the next one
     // and stops at the end of the text or at a comment.
-    while (pos && !EndsToken(*pos)) {
+    while (pos && !ascii::IsTokenEnd(*pos)) {
         if (!out.empty()) out += ' ';
-        for (const char *c = pos; !EndsToken(*c); ++c)
-            out += AsciiLower(*c);
+        for (const char *c = pos; !ascii::IsTokenEnd(*c); ++c)
+            out += ascii::Lower(*c);
         pos = TokenNext(pos);
     }
 }

@@ -1,5 +1,5 @@
 // Copying the rules of one directive (or of several) out of a document.
-#include "ascii.h"
+#include "common/text.h"
 #include "internal.h"
 
 #include <cstdlib>
@@ -24,7 +24,7 @@ bool NamesUserMethod(const Line *line) {
     if (!method) throw std::bad_alloc();
     bool standard = false;
     for (const char *name : kStandardMethods) {
-        if (EqualNoCase(method, name)) {
+        if (ascii::EqualNoCase(method, name)) {
             standard = true;
             break;
         }

@@ -1,20 +1,16 @@
 // Tokens of a configuration line and the small text primitives that the
 // queries, block editors and form generators share.
-#include "ascii.h"
+#include "common/text.h"
 #include "internal.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-using confkit::IsTokenSpace;
+using ascii::IsTokenEnd;
+using ascii::IsTokenSpace;
 
 namespace {
-
-// "#" ends a token as white space does: what follows it is a comment.
-bool IsTokenEnd(char c) {
-    return c == '\0' || c == '#' || IsTokenSpace(c);
-}
 
 const char *SkipTokenSpace(const char *p) {
     while (IsTokenSpace(*p))
@@ -29,14 +25,6 @@ std::size_t TokenLength(const char *p) {
     return n;
 }
 
-char *HeapCopy(const char *text, std::size_t n) {
-    char *copy = static_cast<char *>(std::malloc(n + 1));
-    if (!copy) return nullptr;
-    std::memcpy(copy, text, n);
-    copy[n] = '\0';
-    return copy;
-}
-
 bool IsFieldSpace(char c) {
     return c == ' ' || c == '\t';
 }
@@ -44,7 +32,7 @@ bool IsFieldSpace(char c) {
 // Letters, white space and anything that is not a digit: what ParseTimeSpec
 // passes over between numbers (a colon or an 8-bit byte is skipped too).
 const char *SkipToDigit(const char *p) {
-    while (*p && !confkit::IsAsciiDigit(*p))
+    while (*p && !ascii::IsDigit(*p))
         ++p;
     return p;
 }
@@ -57,12 +45,12 @@ char *TokenDup(const char *text) {
     const char *end = start;
     while (*end && !IsTokenSpace(*end)) // "#" is an ordinary character here
         ++end;
-    return HeapCopy(start, static_cast<std::size_t>(end - start));
+    return ascii::HeapCopy(std::string_view(start, static_cast<std::size_t>(end - start)));
 }
 
 char *CopyString(const char *text) {
     if (!text || *text == '\0') return nullptr;
-    return HeapCopy(text, std::strlen(text));
+    return ascii::HeapCopy(text);
 }
 
 void CutAtChar(char *text, char ch) {
@@ -76,7 +64,7 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL TokenMatch(const char *a, const char
     b = SkipTokenSpace(b);
     const std::size_t n = TokenLength(a);
     if (n == 0 || n != TokenLength(b)) return 0;
-    return confkit::EqualNoCase(a, b, n) ? 1 : 0;
+    return ascii::EqualNoCaseN(a, b, n) ? 1 : 0;
 }
 
 extern "C" CONFKIT_API char *CONFKIT_CALL TokenNext(const char *text) {
@@ -151,9 +139,9 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL ParseTimeSpec(const char *text, int3
     while (*p) {
         // No bound on the value: it wraps as an unsigned 32-bit number would.
         std::uint32_t value = 0;
-        for (; confkit::IsAsciiDigit(*p); ++p)
+        for (; ascii::IsDigit(*p); ++p)
             value = value * 10u + static_cast<std::uint32_t>(*p - '0');
-        while (confkit::IsAsciiSpace(*p))
+        while (ascii::IsSpace(*p))
             ++p;
         int32_t *unit = *p == 'h' ? hours : *p == 'm' ? minutes : *p == 's' ? seconds : nullptr;
         if (unit) *unit = static_cast<int32_t>(value);

@@ -4,11 +4,17 @@
 
 namespace confkit {
 
-// Sorts a line text into a class; only class 0 (a single bare word) is left
-// out of the file. 3: no token at all; 2: the first token starts with one of
-// # } { ) ( " @ or holds "=", "@" or "PicsRule-1.0"; 1: two or more tokens.
-// Tokens are split at space, tab and "\n" only.
-int LineClassify(const char *text);
+// The classes a line text falls into; only kLeftOut is left out of the file.
+// Tokens are split at space, tab and "\n" only (CR is part of a token).
+enum LineClass : int {
+    kLeftOut = 0, // a single bare word
+    kWords = 1,   // two or more tokens
+    kMarked = 2,  // the first token starts with one of # } { ) ( " @, or holds "=",
+                  // "@" or "PicsRule-1.0"
+    kBlank = 3,   // no token at all
+};
+
+LineClass LineClassify(const char *text);
 
 } // namespace confkit
 

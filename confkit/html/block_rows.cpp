@@ -43,13 +43,13 @@ std::string ProtectRow(int32_t n, std::string_view text) {
             AppendCell(row, word);
         } else if (place == 3 && blockHeader) {
             row += "<td></td>";
-            if (EqualsNoCase(word, "FOR"))
+            if (ascii::EqualNoCase(word, "FOR"))
                 addressFollows = true;
             else
                 AppendCell(row, word);
         } else if (place == 3) {
             AppendCell(row, word);
-        } else if (EqualsNoCase(word, "FOR")) {
+        } else if (ascii::EqualNoCase(word, "FOR")) {
             addressFollows = true;
         } else if (addressFollows) {
             AppendCell(row, word);

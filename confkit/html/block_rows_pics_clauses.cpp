@@ -24,10 +24,10 @@ enum class ClauseKind { kUrls, kAppliesTo, kServiceInfo, kFilter, kOther };
 ClauseKind KindOf(const char *keyword) {
     // Only "Filter" spelled this way selects the Filter lines.
     if (std::strcmp(keyword, "Filter") == 0) return ClauseKind::kFilter;
-    if (EqualsNoCase(keyword, "passurl") || EqualsNoCase(keyword, "failurl"))
+    if (ascii::EqualNoCase(keyword, "passurl") || ascii::EqualNoCase(keyword, "failurl"))
         return ClauseKind::kUrls;
-    if (EqualsNoCase(keyword, "applies-to")) return ClauseKind::kAppliesTo;
-    if (EqualsNoCase(keyword, "serviceinfo")) return ClauseKind::kServiceInfo;
+    if (ascii::EqualNoCase(keyword, "applies-to")) return ClauseKind::kAppliesTo;
+    if (ascii::EqualNoCase(keyword, "serviceinfo")) return ClauseKind::kServiceInfo;
     return ClauseKind::kOther;
 }
 

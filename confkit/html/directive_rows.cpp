@@ -57,21 +57,17 @@ std::string FirstValueRow(const Line *rule, int32_t n) {
 }
 
 std::string CacheURLRow(const Line *rule, int32_t n) {
-    bool load = EqualsNoCase(FieldOf(TextOf(rule), 1), "LoadURL");
+    bool load = ascii::EqualNoCase(FieldOf(TextOf(rule), 1), "LoadURL");
     return SimpleRow(n, {AfterDirective(rule), load ? "Cache" : "Ignore"});
-}
-
-bool IsSocksSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '@';
 }
 
 // A socks rule: [@=user] action address [the rest of the line].
 std::string SocksRow(const Line *rule, int32_t n) {
     std::string_view text = TextOf(rule);
     std::size_t p = 0;
-    while (p < text.size() && IsSocksSpace(text[p]))
+    while (p < text.size() && ascii::IsTokenSpace(text[p]))
         ++p;
-    while (p < text.size() && !IsSocksSpace(text[p]))
+    while (p < text.size() && !ascii::IsTokenSpace(text[p]))
         ++p; // the directive name
     std::vector<std::string_view> words = SplitFields(text.substr(p), kWordDelims);
     std::size_t next = 0;

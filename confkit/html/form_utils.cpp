@@ -16,7 +16,7 @@ namespace {
 const Line *FindRuleWithField(const RuleList &rules, const char *value, int32_t field) {
     if (!value) return nullptr;
     for (const Line *r = rules.get(); r; r = r->next)
-        if (EqualsNoCase(FieldOf(TextOf(r), field), value)) return r;
+        if (ascii::EqualNoCase(FieldOf(TextOf(r), field), value)) return r;
     return nullptr;
 }
 

@@ -67,7 +67,7 @@ void PrintOptionList(const char *tmpl, const char *directive, const char *option
     try {
         t = ParseTemplate(tmpl);
         for (std::string_view item : SplitFields(options, ","))
-            AppendOption(items, hasCurrent && EqualsNoCase(item, current), item);
+            AppendOption(items, hasCurrent && ascii::EqualNoCase(item, current), item);
     } catch (const std::bad_alloc &) {
         PrintThrough(tmpl, kNoOptions);
         return;
@@ -105,8 +105,8 @@ void PrintTextField(const char *tmpl, const char *directive, int32_t field, int3
 bool RuleFitsPattern(const Line *rule, int32_t field, std::string_view prefix,
                      std::string_view wanted) {
     std::string_view text = TextOf(rule);
-    if (!StartsWithNoCase(FieldOf(text, field), prefix)) return false;
-    return wanted.empty() || EqualsNoCase(FieldOf(text, 2), wanted);
+    if (!ascii::StartsWithNoCase(FieldOf(text, field), prefix)) return false;
+    return wanted.empty() || ascii::EqualNoCase(FieldOf(text, 2), wanted);
 }
 
 void PrintCheckedSetting(const char *tmpl, const char *pattern, const char *prefix,
@@ -125,7 +125,7 @@ void PrintCheckedSetting(const char *tmpl, const char *pattern, const char *pref
 
 bool IsOneOf(std::string_view value, std::initializer_list<std::string_view> words) {
     for (std::string_view w : words)
-        if (EqualsNoCase(value, w)) return true;
+        if (ascii::EqualNoCase(value, w)) return true;
     return false;
 }
 
@@ -149,7 +149,7 @@ void PrintCacheTimeout(const char *tmpl, const char *directive, const char *valu
     if (directive && valuePrefix) {
         RuleList rules = RulesOf(doc, directive);
         for (const Line *r = rules.get(); r; r = r->next) {
-            if (StartsWithNoCase(AfterDirective(r), valuePrefix)) {
+            if (ascii::StartsWithNoCase(AfterDirective(r), valuePrefix)) {
                 value = FieldCopy(r, 3);
                 break;
             }

@@ -3,6 +3,7 @@
 #ifndef CONFKIT_HTML_OUTPUT_H
 #define CONFKIT_HTML_OUTPUT_H
 
+#include "common/text.h"
 #include "confkit.h"
 
 #include <cstdint>
@@ -56,9 +57,6 @@ std::vector<int32_t> RuleIdsOfNameList(const char *names, char terminator);
 std::string_view TextOf(const Line *line);
 // The text after the first field (PointToNextField), never null.
 std::string_view AfterDirective(const Line *line);
-
-bool EqualsNoCase(std::string_view a, std::string_view b);
-bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 
 // Row building.
 void AppendNumber(std::string &out, long long n);

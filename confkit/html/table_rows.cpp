@@ -75,9 +75,9 @@ void PrintTableItems(const char *tmpl, const char *directive, int32_t limit, int
     RuleList rules = RulesOf(doc, directive);
     if (!rules) return;
     LineTemplate t = ParseTemplate(tmpl);
-    bool quotedFirst = EqualsNoCase(directive, "sslservercert");
+    bool quotedFirst = ascii::EqualNoCase(directive, "sslservercert");
     bool timeFirst =
-        EqualsNoCase(directive, "cacheclean") || EqualsNoCase(directive, "cachemaxexpiry");
+        ascii::EqualNoCase(directive, "cacheclean") || ascii::EqualNoCase(directive, "cachemaxexpiry");
     for (const Line *r = rules.get(); r; r = r->next) {
         std::string_view text = RowText(r, skipName);
         std::string row = StartRow(n + 1);
@@ -101,7 +101,7 @@ void PrintMultiTableItems(const char *tmpl, const char *names, int32_t limit, in
     LineTemplate t = ParseTemplate(tmpl);
     for (const Line *r = rules.get(); r; r = r->next) {
         std::vector<std::string_view> words = SplitFields(RowText(r, skipName), kCellDelims);
-        bool failRow = !words.empty() && EqualsNoCase(words.front(), "FAIL");
+        bool failRow = !words.empty() && ascii::EqualNoCase(words.front(), "FAIL");
         std::string row = StartRow(n + 1);
         AppendCells(row, words, 0, limit, failRow);
         FinishRow(t, row);

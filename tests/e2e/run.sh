@@ -21,7 +21,7 @@ fi
 export ADMIN_CGI="$(cd "$(dirname "$cgi")" && pwd)/$(basename "$cgi")"
 export ADMIN_SAMPLE="$root/examples/proxy.conf"
 export ADMIN_ACL="$root/examples/proxy.acl"
-export ADMIN_SERVE="$root/examples/admin/serve.sh"
+export ADMIN_SERVE="$root/tools/admin/serve.sh"
 export ADMIN_ARTIFACTS="${ADMIN_ARTIFACTS:-$root/build/e2e}"
 cd "$here"
 node --test admin.test.mjs

@@ -1,10 +1,11 @@
 // confctl protect, ldap, member and pics: block entries through records.
 #include "record_json.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <memory>
 
-#include <strings.h>
 
 namespace confctl {
 namespace {
@@ -23,19 +24,13 @@ confkit::PutMode ModeOf(const std::string &mode) {
     return confkit::PutMode::Replace;
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
 // The library finds an entry by the second word of its first line, whatever
 // its directive, and a delete or a replacing put removes that line or block.
 // Its directive is asked first, so that a name that a Pass rule or another
 // kind of block uses first is not taken for this kind's entry.
 std::string EntryDirective(const confkit::Document &doc, const std::string &name) {
     confkit::Record<ProtectRule> entry = doc.Protect(name);
-    return entry && entry->Directive ? Lower(entry->Directive) : "";
+    return entry && entry->Directive ? ascii::ToLower(entry->Directive) : "";
 }
 
 void RequireKind(const confkit::Document &doc, const std::string &name,
@@ -75,7 +70,7 @@ template <class R> void PrintRecord(const confkit::Record<R> &record, bool json)
 
 std::string ProtectName(const ProtectRule &rule) {
     const char *name = rule.Template ? rule.Template : rule.SetupName;
-    if (rule.Directive && strcasecmp(rule.Directive, "Protection") == 0 && rule.SetupName)
+    if (rule.Directive && ascii::EqualNoCase(rule.Directive, "Protection") && rule.SetupName)
         name = rule.SetupName;
     return name ? name : "";
 }
@@ -92,12 +87,12 @@ int ProtectGet(const BlockOptions &o) {
 
 int ProtectPut(const BlockOptions &o) {
     confkit::Record<ProtectRule> rule = ReadRecord<ProtectRule>("protection");
-    if (!rule->Directive || (strcasecmp(rule->Directive, "Protect") != 0 &&
-                             strcasecmp(rule->Directive, "Protection") != 0))
+    if (!rule->Directive || (!ascii::EqualNoCase(rule->Directive, "Protect") &&
+                             !ascii::EqualNoCase(rule->Directive, "Protection")))
         throw Failure("a protection record's Directive must be Protect or Protection");
     std::string anchor = o.anchor.empty() ? ProtectName(*rule) : o.anchor;
     confkit::Document doc = OpenExisting(o.file);
-    bool replaces = o.mode == "replace" || strcasecmp(rule->Directive, "Protection") == 0;
+    bool replaces = o.mode == "replace" || ascii::EqualNoCase(rule->Directive, "Protection");
     if (replaces) RequireKind(doc, anchor, kProtectKinds, kProtectLabel, false);
     doc.PutProtect(*rule, anchor, ModeOf(o.mode));
     Save(doc);
@@ -194,7 +189,7 @@ struct ClauseOptions {
 };
 
 std::string ClauseKeyword(const std::string &keyword) {
-    std::string lower = Lower(keyword);
+    std::string lower = ascii::ToLower(keyword);
     for (const char *known : {"serviceinfo", "applies-to", "passurl", "failurl"})
         if (lower == known) return lower;
     throw Failure("unknown clause keyword '" + keyword +

@@ -1,8 +1,9 @@
 #include "record_json.h"
 
+#include "common/text.h"
+
 #include <cstring>
 
-#include <strings.h>
 
 namespace confctl {
 
@@ -23,7 +24,7 @@ namespace {
 bool EndsWithWord(const std::string &value, const std::string &word) {
     if (value.size() <= word.size()) return false;
     std::size_t at = value.size() - word.size();
-    if (strcasecmp(value.c_str() + at, word.c_str()) != 0) return false;
+    if (!ascii::EqualNoCase(std::string_view(value).substr(at), word)) return false;
     return value[at - 1] == ' ' || value[at - 1] == '\t';
 }
 } // namespace

@@ -3,6 +3,8 @@
 #include "platform/platform.h"
 #include "registry_file.h"
 
+#include "common/text.h"
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -39,7 +41,7 @@ bool IsUsable(RegistryKey key) {
 }
 
 std::string JoinKeyPath(const std::string &parent, const char *subkey) {
-    std::string sub = LowerAscii(subkey ? subkey : "");
+    std::string sub = ascii::ToLower(subkey ? subkey : "");
     while (!sub.empty() && sub.back() == '\\')
         sub.pop_back();
     if (sub.empty()) return parent;
@@ -63,7 +65,7 @@ RegistryResult OpenKey(RegistryKey parent, const char *subkey, RegistryKey *open
 RegistryResult QueryString(RegistryKey key, const char *name, char *data, std::uint32_t *size) {
     if (!IsUsable(key) || !size) return kRegistryInvalidHandle;
     if (!key->image) return kRegistryNotFound; // the bare root holds no values here
-    const RegistryValue *value = key->image->Find(key->path, LowerAscii(name ? name : ""));
+    const RegistryValue *value = key->image->Find(key->path, ascii::ToLower(name ? name : ""));
     if (!value) return kRegistryNotFound;
     if (!value->is_string) return kRegistryNotAString;
     if (value->text.size() >= UINT32_MAX) return kRegistryNoMemory;

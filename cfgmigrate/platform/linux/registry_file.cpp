@@ -1,6 +1,8 @@
 // Reading the registry editor's export format into a RegistryImage.
 #include "registry_file.h"
 
+#include "common/text.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -112,11 +114,11 @@ bool ReadQuoted(std::string_view text, std::size_t &pos, std::string &out) {
 std::optional<std::string> SectionKey(std::string_view inside) {
     if (inside.empty() || inside.front() == '-') return std::nullopt;
     std::size_t slash = inside.find('\\');
-    if (LowerAscii(inside.substr(0, slash)) != kLocalMachineHive) return std::nullopt;
+    if (ascii::ToLower(inside.substr(0, slash)) != kLocalMachineHive) return std::nullopt;
     std::string_view path = slash == std::string_view::npos ? "" : inside.substr(slash + 1);
     while (!path.empty() && path.back() == '\\')
         path.remove_suffix(1);
-    return LowerAscii(path);
+    return ascii::ToLower(path);
 }
 
 struct ValueLine {
@@ -134,7 +136,7 @@ std::optional<ValueLine> ParseValueLine(std::string_view line) {
     if (line.front() == '"') {
         pos = 0;
         if (!ReadQuoted(line, pos, parsed.name)) return std::nullopt;
-        parsed.name = LowerAscii(parsed.name);
+        parsed.name = ascii::ToLower(parsed.name);
     } else if (line.front() != '@') {
         return std::nullopt;
     }
@@ -163,12 +165,6 @@ bool IsHeader(std::string_view line) {
 
 } // namespace
 
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char &c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 bool RegistryImage::HasKey(const std::string &lower_path) const {
     if (!valid) return false;

@@ -31,8 +31,6 @@ struct RegistryImage {
 // 8-bit text; CR LF or LF line ends.
 RegistryImage ParseRegistryFile(std::string_view bytes);
 
-std::string LowerAscii(std::string_view text);
-
 // The path of the file that stands in for the registry.
 std::string RegistryFilePath();
 

@@ -4,7 +4,6 @@
 
 #include "confkit.h"
 
-#include <cctype>
 
 namespace admin {
 namespace {
@@ -102,13 +101,5 @@ std::string WithField(const std::string &rule, int n, const std::string &value, 
     return rule.substr(0, pos) + value + rule.substr(end);
 }
 
-bool SameIgnoringCase(const std::string &a, const std::string &b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 } // namespace admin

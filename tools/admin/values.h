@@ -41,8 +41,6 @@ void CheckRuleLine(const std::string &label, const std::string &line);
 // after one space.
 std::string WithField(const std::string &rule, int n, const std::string &value, bool restOfLine);
 
-// ASCII comparison ignoring case.
-bool SameIgnoringCase(const std::string &a, const std::string &b);
 
 } // namespace admin
 

@@ -3,7 +3,8 @@
 #include "form.h"
 #include "page.h"
 
-#include <cctype>
+#include "common/text.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -37,9 +38,7 @@ std::string MediaType(const std::string &contentType) {
     std::string type = contentType.substr(0, contentType.find(';'));
     while (!type.empty() && (type.back() == ' ' || type.back() == '\t'))
         type.pop_back();
-    for (char &c : type)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return type;
+    return ascii::ToLower(type);
 }
 
 } // namespace
@@ -72,7 +71,7 @@ std::string SelfAddress(const RequestInfo &request) {
     const std::string &name = request.scriptName;
     if (name.empty() || name[0] != '/') return "";
     for (char c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) &&
+        if (!ascii::IsLetter(c) && !ascii::IsDigit(c) &&
             std::string("/._-~").find(c) == std::string::npos)
             return "";
     return name;

@@ -5,6 +5,8 @@
 #include "http.h"
 #include "values.h"
 
+#include "common/text.h"
+
 #include <cstdlib>
 #include <new>
 #include <optional>
@@ -113,7 +115,7 @@ std::string Current(const confkit::Document &doc, const Setting &s, bool restOfL
 
 bool IsOn(const std::string &value) {
     for (const char *word : {"ON", "YES", "OK", "ENABLE"})
-        if (SameIgnoringCase(value, word)) return true;
+        if (ascii::EqualNoCase(value, word)) return true;
     return false;
 }
 
@@ -143,7 +145,7 @@ void ApplyValue(confkit::Document &doc, const Setting &s, const std::string &sub
         std::string options = s.options;
         for (std::size_t start = 0; start <= options.size();) {
             const std::size_t comma = std::min(options.find(',', start), options.size());
-            if (SameIgnoringCase(options.substr(start, comma - start), value)) known = true;
+            if (ascii::EqualNoCase(options.substr(start, comma - start), value)) known = true;
             start = comma + 1;
         }
         if (!known) BadRequest(std::string("the field ") + s.field + " is not one of its options");
@@ -153,7 +155,7 @@ void ApplyValue(confkit::Document &doc, const Setting &s, const std::string &sub
         return;
     }
     const std::string current = Current(doc, s, rest);
-    const bool same = s.kind == Kind::Choice ? SameIgnoringCase(current, value) : current == value;
+    const bool same = s.kind == Kind::Choice ? ascii::EqualNoCase(current, value) : current == value;
     if (!same) SetFirstRule(doc, s, value, rest);
 }
 
@@ -165,7 +167,7 @@ void ApplySwitch(confkit::Document &doc, const Setting &s, bool on) {
 
 bool IsStandardMethod(const std::string &method) {
     for (const char *m : kStandardMethods)
-        if (SameIgnoringCase(method, m)) return true;
+        if (ascii::EqualNoCase(method, m)) return true;
     return false;
 }
 
@@ -178,7 +180,7 @@ void ApplyMethods(confkit::Document &doc, const Setting &s,
         if (!IsStandardMethod(m)) BadRequest("the field Enable names an unknown request method");
     auto isChecked = [&checked](const std::string &method) {
         for (const std::string &m : checked)
-            if (SameIgnoringCase(m, method)) return true;
+            if (ascii::EqualNoCase(m, method)) return true;
         return false;
     };
     const int32_t enableId = IdOf(s.directive);
@@ -193,7 +195,7 @@ void ApplyMethods(confkit::Document &doc, const Setting &s,
     for (const char *m : kStandardMethods) {
         bool present = false;
         for (const std::string &e : enabled)
-            present = present || SameIgnoringCase(e, m);
+            present = present || ascii::EqualNoCase(e, m);
         if (isChecked(m) && !present) added.push_back(m);
     }
     if (keep.size() == doc.Rules(enableId).size() && added.empty()) return;
@@ -216,7 +218,7 @@ void ApplyExpiry(confkit::Document &doc, const Setting &s, const std::string &su
     const std::string prefix = s.options;
     for (const std::string &rule : RuleTexts(doc, id)) {
         const std::string after = PointToNextField(rule.c_str());
-        if (!SameIgnoringCase(after.substr(0, prefix.size()), prefix)) continue;
+        if (!ascii::EqualNoCase(after.substr(0, prefix.size()), prefix)) continue;
         if (GetField(rule.c_str(), 3) == value) return;
         if (value.empty())
             RemoveRule(doc, id, rule);
