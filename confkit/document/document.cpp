@@ -9,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
-#include <sys/stat.h>
 
 namespace confkit {
 
@@ -53,22 +52,6 @@ class BodyBuilder {
     std::size_t pos_ = 0;
 };
 
-bool IsFolder(std::FILE *f) {
-    struct stat st;
-    return ::fstat(::fileno(f), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Opens as the platform's text mode does: "r", or else "a+", which makes a
-// missing file. A folder is no text file, although the host opens it for
-// reading.
-std::FILE *OpenForReading(const char *path) {
-    if (std::FILE *f = std::fopen(path, "r")) {
-        if (!IsFolder(f)) return f;
-        std::fclose(f);
-    }
-    return std::fopen(path, "a+");
-}
-
 bool ReadBody(std::FILE *file, Line *first) {
     // Both blocks live on the heap: callers' threads may have small stacks.
     auto reader = std::make_unique<platform::TextReader>(file);
@@ -88,7 +71,7 @@ void ReleaseDocument(ConfigDocument *doc) {
 }
 
 ConfigDocument *OpenDocument(const char *path) {
-    std::FILE *file = OpenForReading(path);
+    std::FILE *file = platform::OpenForReading(path);
     if (!file) return nullptr;
     auto *doc = static_cast<ConfigDocument *>(std::calloc(1, sizeof(ConfigDocument)));
     bool ok = doc != nullptr;

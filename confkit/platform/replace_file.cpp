@@ -1,104 +1,83 @@
-// Replacing a file so that a failure never leaves it half written.
-#include "text_file.h"
+// Replacing a file so that a save that fails leaves it as it was, on every
+// system: the steps are the system's (files.h), the order is this file's.
+#include "files.h"
 
+#include <atomic>
 #include <cerrno>
-#include <climits>
-#include <cstdio>
-#include <fcntl.h>
-#include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace confkit::platform {
 
+FileCalls &Calls() {
+    static FileCalls calls;
+    return calls;
+}
+
 namespace {
 
-constexpr int kMaxLinkHops = 40;
-
-std::string FolderOf(const std::string &path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string &path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Closes a descriptor on every path out of a scope unless released.
+// Closes a descriptor on every path out of a scope unless closed before.
 class Descriptor {
   public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
     ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) Calls().close(fd_);
     }
     int get() const { return fd_; }
+    bool ok() const { return fd_ >= 0; }
     // Closes now and reports whether the close succeeded.
     bool Close() {
         const int fd = fd_;
         fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
+        return fd < 0 || Calls().close(fd);
     }
 
   private:
     int fd_;
 };
 
-// A new, empty file in folder, named after base; -1 (errno set) when the
-// folder does not take one.
-int CreateTemporary(const std::string &folder, const std::string &base, std::string &name) {
-    static unsigned counter = 0;
+// Writes bytes in full, going on after short writes and interrupted calls.
+bool WriteAll(int fd, const std::string &bytes) {
+    const char *next = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const long long done = Calls().write(fd, next, left);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        next += done;
+        left -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+// Reads from the current position to the end of the file.
+bool ReadAll(int fd, std::string &bytes) {
+    static constexpr std::size_t kBlock = 64 * 1024;
+    std::size_t used = 0;
+    for (;;) {
+        bytes.resize(used + kBlock);
+        const long long done = Calls().read(fd, &bytes[used], kBlock);
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) return false;
+        if (done == 0) break;
+        used += static_cast<std::size_t>(done);
+    }
+    bytes.resize(used);
+    return true;
+}
+
+// A new file beside target under a name of its own; -1 (errno set) when
+// the folder takes none.
+int CreateTemporary(const std::string &target, bool private_file, std::string &name) {
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = os::TemporaryStem(target) + "." + std::to_string(os::ProcessId());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[48];
-        std::snprintf(suffix, sizeof suffix, ".%ld.%u.tmp", static_cast<long>(::getpid()),
-                      __atomic_add_fetch(&counter, 1u, __ATOMIC_RELAXED));
-        name = folder + "/." + base + suffix;
-        // Created as the "w" open creates a file (0666 less the process's
-        // mask); a replaced file's own permissions are set before writing.
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        name = stem + "." + std::to_string(++counter) + ".tmp";
+        const int fd = Calls().create_new(name, private_file);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
     return -1;
-}
-
-// False when any write failed, or when memory ran out on the way (the
-// caller then still removes what it made).
-bool WriteText(int fd, const std::function<void(TextWriter &)> &produce) noexcept {
-    try {
-        auto writer = std::make_unique<TextWriter>(fd);
-        produce(*writer);
-        return writer->Flush();
-    } catch (...) {
-        return false;
-    }
-}
-
-// Devices and pipes cannot be flushed to disk; that is no failure.
-bool SyncToDisk(int fd) {
-    return ::fsync(fd) == 0 || errno == EINVAL;
-}
-
-FileStamp StampOfInfo(const struct stat &info) {
-    FileStamp stamp;
-    stamp.volume = static_cast<std::uint64_t>(info.st_dev);
-    stamp.file = static_cast<std::uint64_t>(info.st_ino);
-    if (S_ISREG(info.st_mode)) {
-        stamp.size = static_cast<std::uint64_t>(info.st_size);
-        stamp.modified =
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    }
-    return stamp;
-}
-
-std::optional<FileStamp> StampOfDescriptor(int fd) {
-    struct stat info;
-    if (::fstat(fd, &info) != 0) return std::nullopt;
-    return StampOfInfo(info);
 }
 
 // True when the check asks for a file that the target, as now seen, is not
@@ -107,103 +86,105 @@ bool TargetChanged(const std::optional<FileStamp> &now, const ReplaceCheck *chec
     return check && check->expected && now != check->expected;
 }
 
-std::optional<FileStamp> StampOfPath(const std::string &path) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return StampOfInfo(info);
+void NoteWritten(int fd, ReplaceCheck *check) {
+    if (check) check->written = Calls().stamp_of(fd);
 }
 
-// The specified behaviour when no new file can be made beside the target:
-// empty and write it in place, checking every write and the close. A file
-// that must be the one checked is not made when missing.
-bool RewriteInPlace(const std::string &target, const std::function<void(TextWriter &)> &produce,
-                    ReplaceCheck *check) {
-    const bool checked = check && check->expected;
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | (checked ? 0 : O_CREAT), 0666));
-    if (fd.get() < 0) return false;
-    struct stat info;
-    if (::fstat(fd.get(), &info) != 0 || TargetChanged(StampOfInfo(info), check)) return false;
-    // Devices and pipes are written as they are.
-    if (S_ISREG(info.st_mode) && ::ftruncate(fd.get(), 0) != 0) return false;
-    const bool written = WriteText(fd.get(), produce);
-    const bool synced = written && SyncToDisk(fd.get());
-    if (synced && check) check->written = StampOfDescriptor(fd.get());
-    return fd.Close() && synced;
+// Makes the file at fd hold exactly bytes, on the disk.
+bool Overwrite(int fd, const std::string &bytes) {
+    const FileCalls &calls = Calls();
+    return calls.rewind(fd) && WriteAll(fd, bytes) && calls.set_length(fd, bytes.size()) &&
+           calls.sync(fd);
 }
 
-// Gives the new file the permissions, owner and group of the old one.
-void CopyAttributes(int fd, const struct stat &old) {
-    // Changing the owner may clear set-ID bits, so the mode is set after it.
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-        [[maybe_unused]] const int ignored = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+// The text goes to the new file fd beside the target, which then takes the
+// target's place; on any failure the new file goes and the target stays.
+// The new file is given the target's permissions only once it is complete.
+bool ReplaceThroughTemporary(Descriptor &fd, const std::string &temporary,
+                             const std::string &target, bool replacing, const std::string &text,
+                             ReplaceCheck *check) {
+    const FileCalls &calls = Calls();
+    bool ok = WriteAll(fd.get(), text) && (!replacing || calls.give_mode(fd.get(), target)) &&
+              calls.sync(fd.get());
+    if (ok) NoteWritten(fd.get(), check);
+    ok = fd.Close() && ok;
+    // Checked as late as possible, so that a change made meanwhile is seen.
+    ok = ok && !TargetChanged(calls.stamp_at(target), check);
+    ok = ok && calls.move_over(temporary, target);
+    if (!ok) calls.remove(temporary);
+    return ok;
+}
+
+// Puts the original bytes back after a failure that may have changed some.
+void PutBack(const std::string &target, const std::string &original) {
+    Descriptor fd(Calls().open_existing(target, false));
+    if (fd.ok() && Overwrite(fd.get(), original)) fd.Close();
+}
+
+// When the folder takes no new file, the text is written over the target
+// itself. Its bytes are read first and the final size reserved, so that
+// lack of space fails before anything changes; a failure after that puts
+// the original back.
+bool RewriteInPlace(const std::string &target, const std::string &text, ReplaceCheck *check) {
+    const FileCalls &calls = Calls();
+    std::string original;
+    {
+        Descriptor fd(calls.open_existing(target, true));
+        if (!fd.ok() || TargetChanged(calls.stamp_of(fd.get()), check) ||
+            !ReadAll(fd.get(), original))
+            return false;
+        if (!calls.reserve(fd.get(), text.size())) {
+            // A reservation that failed part of the way may have made the
+            // file longer.
+            calls.set_length(fd.get(), original.size());
+            return false;
+        }
+        if (Overwrite(fd.get(), text)) {
+            NoteWritten(fd.get(), check);
+            if (fd.Close()) return true;
+        }
     }
-    ::fchmod(fd, old.st_mode & 07777);
+    PutBack(target, original);
+    return false;
 }
 
-void SyncFolder(const std::string &folder) {
-    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+// A device or pipe is written, not replaced; there is nothing to put back.
+bool WriteStream(const std::string &target, const std::string &text, ReplaceCheck *check) {
+    const FileCalls &calls = Calls();
+    Descriptor fd(calls.open_existing(target, false));
+    if (!fd.ok() || TargetChanged(calls.stamp_of(fd.get()), check)) return false;
+    const bool ok = WriteAll(fd.get(), text) && calls.sync(fd.get());
+    if (ok) NoteWritten(fd.get(), check);
+    return fd.Close() && ok;
+}
+
+bool Replace(const std::string &target, const std::string &text, ReplaceCheck *check) {
+    const Target found = Calls().inspect(target);
+    if (found == Target::kRefused) return false;
+    if (found == Target::kStream) return WriteStream(target, text, check);
+    const bool replacing = found == Target::kFile;
+    std::string temporary;
+    // Private while it fills: only a file that replaces another has
+    // permissions to keep; a new one is made as the system makes files.
+    Descriptor fd(CreateTemporary(target, replacing, temporary));
+    if (fd.ok()) return ReplaceThroughTemporary(fd, temporary, target, replacing, text, check);
+    if (replacing && (errno == EACCES || errno == EPERM))
+        return RewriteInPlace(target, text, check);
+    return false;
 }
 
 } // namespace
 
-std::optional<FileStamp> StampOf(std::FILE *stream) {
-    if (!stream) return std::nullopt;
-    return StampOfDescriptor(::fileno(stream));
-}
-
-std::string FinalTarget(const std::string &path) {
-    std::string current = path;
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-        struct stat st;
-        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
-        std::string link(static_cast<std::size_t>(PATH_MAX), '\0');
-        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
-        if (n < 0 || static_cast<std::size_t>(n) >= link.size()) return current;
-        link.resize(static_cast<std::size_t>(n));
-        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
-    }
-    return current;
-}
-
 bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce,
                      ReplaceCheck *check) {
     if (!path || !*path) return false;
-    const std::string target = FinalTarget(path);
-
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    // Only a missing file is made; a loop of links or the like is an error.
-    if (!exists && errno != ENOENT) return false;
-    if (exists) {
-        // The "w" open would fail on a file the process may not write: so
-        // does this (without emptying it).
-        Descriptor probe(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-        if (probe.get() < 0) return false;
-        // Devices, pipes and the like cannot be replaced, only written.
-        if (!S_ISREG(old.st_mode)) return RewriteInPlace(target, produce, check);
+    try {
+        TextWriter text;
+        produce(text);
+        return text.ok() && Replace(FinalTarget(path), text.bytes(), check);
+    } catch (...) {
+        return false; // memory ran out; nothing was changed
     }
-
-    const std::string folder = FolderOf(target);
-    std::string temporary;
-    Descriptor fd(CreateTemporary(folder, BaseName(target), temporary));
-    if (fd.get() < 0) {
-        if (errno == EACCES || errno == EPERM) return RewriteInPlace(target, produce, check);
-        return false;
-    }
-    if (exists) CopyAttributes(fd.get(), old);
-    bool ok = WriteText(fd.get(), produce) && ::fsync(fd.get()) == 0;
-    if (ok && check) check->written = StampOfDescriptor(fd.get());
-    ok = fd.Close() && ok;
-    // Checked as late as possible, so that a change made meanwhile is seen.
-    ok = ok && !TargetChanged(StampOfPath(target), check);
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    SyncFolder(folder);
-    return true;
 }
 
 } // namespace confkit::platform

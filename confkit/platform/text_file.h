@@ -1,7 +1,10 @@
-// The platform's text-file conventions, which the host C library of this
-// system does not provide: CR LF on disk is "\n" in memory, and a byte 0x1A
-// (Ctrl-Z) marks the end of a text file. A CR not followed by LF is an
-// ordinary character both ways.
+// The configuration file as the library sees it: a text file of the
+// product's own system, where CR LF on disk is "\n" in memory and a byte
+// 0x1A (Ctrl-Z) marks the end of the text; a CR not followed by LF is an
+// ordinary character both ways. This layer alone knows that contract: it
+// opens files as plain bytes on every system and translates them itself, so
+// that the text reads and writes the same everywhere and a file can be put
+// back byte for byte.
 #ifndef CONFKIT_PLATFORM_TEXT_FILE_H
 #define CONFKIT_PLATFORM_TEXT_FILE_H
 
@@ -13,6 +16,11 @@
 #include <string>
 
 namespace confkit::platform {
+
+// Opens a configuration file for reading as the product's system does: as it
+// is ("r"), or else made empty when missing ("a+"). A folder is no text file
+// and does not open. Null when neither open works.
+std::FILE *OpenForReading(const char *path);
 
 // Reads a stream in large blocks and hands out its text translated exactly
 // as reading it one byte at a time in text mode would. The stream is not
@@ -40,30 +48,21 @@ class TextReader {
     bool ended_ = false;
 };
 
-// Collects text, turning each "\n" into CR LF, and passes it on in large
-// blocks to a file descriptor. Every write is checked; after the first
-// failure nothing more is written and ok() stays false.
+// Collects the bytes of a file's text, turning each "\n" into CR LF. When
+// memory runs out nothing more is collected and ok() stays false.
 class TextWriter {
   public:
-    // buffer_ is written before any of it is passed on.
-    // cppcheck-suppress uninitMemberVar
-    explicit TextWriter(int fd) : fd_(fd) {}
+    TextWriter() = default;
     TextWriter(const TextWriter &) = delete;
     TextWriter &operator=(const TextWriter &) = delete;
 
     void Write(const char *text, std::size_t n);
-    // Writes out what is still collected; false when any write failed.
-    bool Flush();
     bool ok() const { return ok_; }
+    const std::string &bytes() const { return bytes_; }
 
   private:
-    void Emit(const char *bytes, std::size_t n);
-
-    static constexpr std::size_t kBlock = 64 * 1024;
-    int fd_;
+    std::string bytes_;
     bool ok_ = true;
-    std::size_t used_ = 0;
-    char buffer_[kBlock];
 };
 
 // What tells whether a file is still the one that was seen: which file it is
@@ -93,24 +92,20 @@ struct ReplaceCheck {
     std::optional<FileStamp> written;
 };
 
-// Writes bytes to fd in full, going on after short writes and interrupted
-// calls. False on any failure.
-bool WriteAll(int fd, const char *bytes, std::size_t n);
-
 // Replaces the file at path with the text that produce writes, so that a
-// failure at any point leaves the file as it was: the text goes to a new
-// file beside the target (for a symbolic link, beside the file it names),
-// is flushed to disk and then renamed over the target, which keeps its
-// permission bits and, where the process may set them, its owner and group.
-// A target that exists but may not be written fails. When no new file can be
-// made in the folder, the target is rewritten in place, still checking every
-// write and the close. Returns true when the whole text reached the file.
+// failure at any point leaves the file as it was, and returns true when the
+// whole text reached the file.
+//
+// The text goes to a new private file beside the target (for a symbolic
+// link, beside the file it names), is flushed to disk, gets the target's
+// permissions (and, where the process may set them, its owner and group) and
+// is then moved over the target. A target that exists but may not be written
+// fails. When the folder takes no new file, the target is rewritten in place:
+// its bytes are read first and the final size is reserved, so that lack of
+// space fails before anything changes, and a failure after the first byte
+// changed writes the original back. Devices and pipes are only written.
 bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce,
                      ReplaceCheck *check = nullptr);
-
-// The file a path finally names after following symbolic links (the path
-// itself when it is none); the last link's target may be missing.
-std::string FinalTarget(const std::string &path);
 
 } // namespace confkit::platform
 

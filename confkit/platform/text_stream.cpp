@@ -2,9 +2,7 @@
 // one-byte-at-a-time text-mode stream.
 #include "text_file.h"
 
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace confkit::platform {
 
@@ -43,37 +41,21 @@ std::size_t TextReader::Read(char *out, std::size_t cap) {
     return n;
 }
 
-bool WriteAll(int fd, const char *bytes, std::size_t n) {
-    while (n > 0) {
-        const ssize_t done = ::write(fd, bytes, n);
-        if (done < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (done == 0) return false;
-        bytes += done;
-        n -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
-
 void TextWriter::Write(const char *text, std::size_t n) {
-    static const char kCRLF[2] = {'\r', '\n'};
-    while (n > 0 && ok_) {
-        const char *nl = static_cast<const char *>(std::memchr(text, '\n', n));
-        const std::size_t run = nl ? static_cast<std::size_t>(nl - text) : n;
-        Emit(text, run);
-        if (!nl) break;
-        Emit(kCRLF, 2);
-        text += run + 1;
-        n -= run + 1;
+    static const char kCRLF[2] = {kCR, '\n'};
+    try {
+        while (n > 0 && ok_) {
+            const char *nl = static_cast<const char *>(std::memchr(text, '\n', n));
+            const std::size_t run = nl ? static_cast<std::size_t>(nl - text) : n;
+            bytes_.append(text, run);
+            if (!nl) break;
+            bytes_.append(kCRLF, 2);
+            text += run + 1;
+            n -= run + 1;
+        }
+    } catch (...) {
+        ok_ = false; // out of memory: the text is incomplete and is never used
     }
-}
-
-bool TextWriter::Flush() {
-    if (ok_ && used_ > 0) ok_ = WriteAll(fd_, buffer_, used_);
-    used_ = 0;
-    return ok_;
 }
 
 } // namespace confkit::platform

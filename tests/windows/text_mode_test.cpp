@@ -1,50 +1,26 @@
-// The configuration file through the C runtime's text mode and its
+// The configuration file's text mode on the Windows calls, and its
 // replacement with MoveFileExA.
 #include "internal.h"
-#include "platform/text_file.h"
 #include "test_support.h"
+#include "text_reading.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-using confkit::platform::TextReader;
 using testsupport::DocPtr;
 using testsupport::DocText;
+using testsupport::ReadByteAtATime;
 using testsupport::ReadFile;
+using testsupport::ReadThroughReader;
 using testsupport::TempDir;
 using testsupport::WriteFile;
-
-// What the file's text is: CR LF read as "\n", nothing after a Ctrl-Z.
-std::string ExpectedText(const std::string &raw) {
-    std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\x1A') break;
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-        out += raw[i];
-    }
-    return out;
-}
-
-std::string ReadThroughReader(const std::string &path, std::size_t cap) {
-    std::FILE *f = std::fopen(path.c_str(), "r");
-    EXPECT_NE(f, nullptr);
-    if (!f) return {};
-    auto reader = std::make_unique<TextReader>(f);
-    std::string out;
-    std::vector<char> buf(cap);
-    while (std::size_t n = reader->Read(buf.data(), cap))
-        out.append(buf.data(), n);
-    std::fclose(f);
-    return out;
-}
 
 std::vector<std::string> FolderEntries(const std::string &folder) {
     std::vector<std::string> names;
@@ -69,17 +45,13 @@ TEST(WindowsTextMode, MatchesByteAtATimeReadingAcrossBuffers) {
     const std::string path = dir.File("raw");
     // Dense in CR, LF and NUL and long enough to cross many buffers of both
     // the C runtime and the reader; a Ctrl-Z near the end hides the rest.
-    std::mt19937 rng(2024);
-    const char alphabet[] = {'a', '\r', '\n', '\0', 'b', '\r', ' '};
-    std::string raw(200000, 'a');
-    for (char &c : raw)
-        c = alphabet[rng() % sizeof alphabet];
+    std::string raw = testsupport::NoisyBytes(2024, 200000);
     raw[190000] = '\x1A';
     // A CR LF pair split exactly at the reader's block boundary.
     raw[65535] = '\r';
     raw[65536] = '\n';
     WriteFile(path, raw);
-    const std::string want = ExpectedText(raw);
+    const std::string want = ReadByteAtATime(raw);
     for (std::size_t cap : {1u, 4093u, 100000u})
         EXPECT_EQ(ReadThroughReader(path, cap), want) << "output size " << cap;
 }

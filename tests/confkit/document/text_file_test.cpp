@@ -1,13 +1,13 @@
 // The text-mode layer and the safe replacement of a configuration file.
 #include "internal.h"
-#include "platform/text_file.h"
+#include "platform/files.h"
 #include "test_support.h"
+#include "text_reading.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <dirent.h>
-#include <random>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -19,52 +19,26 @@
 namespace {
 
 using confkit::platform::ReplaceTextFile;
-using confkit::platform::TextReader;
 using confkit::platform::TextWriter;
+using testsupport::ReadByteAtATime;
 using testsupport::ReadFile;
+using testsupport::ReadThroughReader;
 using testsupport::TempDir;
 using testsupport::WriteFile;
-
-// What a text-mode stream read one byte at a time gives.
-std::string ReadByteAtATime(const std::string &raw) {
-    std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\x1A') break;
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-        out += raw[i];
-    }
-    return out;
-}
-
-std::string ReadInBlocks(const std::string &path, std::size_t cap) {
-    std::FILE *f = std::fopen(path.c_str(), "r");
-    EXPECT_NE(f, nullptr);
-    auto reader = std::make_unique<TextReader>(f);
-    std::string out;
-    std::vector<char> buf(cap);
-    while (std::size_t n = reader->Read(buf.data(), cap))
-        out.append(buf.data(), n);
-    std::fclose(f);
-    return out;
-}
 
 TEST(TextReader, GivesExactlyWhatByteAtATimeReadingGives) {
     TempDir dir;
     const std::string path = dir.File("raw");
     // Random bytes dense in CR, LF, NUL and Ctrl-Z, long enough to cross
     // several of the reader's blocks, at several output sizes.
-    std::mt19937 rng(12345);
-    const char alphabet[] = {'a', '\r', '\n', '\0', 'b', '\r', ' '};
-    std::string raw(300000, 'a');
-    for (char &c : raw)
-        c = alphabet[rng() % sizeof alphabet];
+    std::string raw = testsupport::NoisyBytes(12345, 300000);
     WriteFile(path, raw);
     for (std::size_t cap : {1u, 7u, 4096u, 100000u})
-        EXPECT_EQ(ReadInBlocks(path, cap), ReadByteAtATime(raw)) << cap;
+        EXPECT_EQ(ReadThroughReader(path, cap), ReadByteAtATime(raw)) << cap;
 
     raw[200001] = '\x1A';
     WriteFile(path, raw);
-    EXPECT_EQ(ReadInBlocks(path, 65536), ReadByteAtATime(raw));
+    EXPECT_EQ(ReadThroughReader(path, 65536), ReadByteAtATime(raw));
 }
 
 TEST(TextReader, JoinsCrLfAcrossBlockBoundaries) {
@@ -79,10 +53,10 @@ TEST(TextReader, JoinsCrLfAcrossBlockBoundaries) {
     ctrlz += "\r\x1A\n"; // CR then Ctrl-Z: the CR stays, the text ends
     for (const std::string &raw : {crlf, lone, ctrlz}) {
         WriteFile(path, raw);
-        EXPECT_EQ(ReadInBlocks(path, 1 << 20), ReadByteAtATime(raw));
+        EXPECT_EQ(ReadThroughReader(path, 1 << 20), ReadByteAtATime(raw));
     }
     WriteFile(path, crlf);
-    const std::string got = ReadInBlocks(path, 1 << 20);
+    const std::string got = ReadThroughReader(path, 1 << 20);
     EXPECT_EQ(got.substr(got.size() - 6), "x\nend\r");
 }
 
@@ -315,7 +289,44 @@ TEST(ReplaceFile, InPlaceWriteFailuresAreReported) {
     });
     ASSERT_NE(status, 99) << "cannot drop privileges";
     EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(locked.path), "Port 80\r\nHostname old\r\n");
     EXPECT_EQ(Entries(locked.folder), (std::vector<std::string>{"http.conf"}));
+}
+
+// The permission bits of the new file when it is made and when it moves
+// over the old one.
+std::vector<unsigned> gModes;
+
+unsigned ModeOf(const struct stat &info) {
+    return info.st_mode & 07777;
+}
+
+TEST(ReplaceFile, TheNewFileStaysPrivateUntilItIsComplete) {
+    using confkit::platform::Calls;
+    const confkit::platform::FileCalls system = Calls();
+    Calls().create_new = [](const std::string &name, bool private_file) {
+        const int fd = confkit::platform::os::CreateNew(name, private_file);
+        struct stat info;
+        if (fd >= 0 && fstat(fd, &info) == 0) gModes.push_back(ModeOf(info));
+        return fd;
+    };
+    Calls().move_over = [](const std::string &from, const std::string &to) {
+        struct stat info;
+        if (stat(from.c_str(), &info) == 0) gModes.push_back(ModeOf(info));
+        return confkit::platform::os::MoveOver(from, to);
+    };
+    TempDir dir;
+    const std::string path = dir.File("mode.conf");
+    WriteFile(path, "Port 80\r\n");
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    const bool replaced = HTTPDConfigClose(DocAt(path, "Port 81\n"), 1) == 0;
+    // A new file is made as any file is: 0666 less the process's mask.
+    const mode_t mask = umask(0);
+    umask(mask);
+    const bool made = HTTPDConfigClose(DocAt(dir.File("new.conf"), "Port 82\n"), 1) == 0;
+    Calls() = system;
+    EXPECT_TRUE(replaced && made);
+    EXPECT_EQ(gModes, (std::vector<unsigned>{0600, 0644, 0666 & ~mask, 0666 & ~mask}));
 }
 
 TEST(ReplaceFile, AFileThatMayNotBeWrittenStaysAsItWas) {
