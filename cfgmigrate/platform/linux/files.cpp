@@ -1,10 +1,13 @@
-// Renaming that never replaces an existing target.
+// Files by the product's own paths (backslash separators): opening one for
+// reading its bytes, and renaming that never replaces an existing target.
 #include "paths.h"
 #include "platform/platform.h"
+#include "platform/system.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cfgmigrate::platform {
@@ -22,6 +25,19 @@ bool RenameExclusive(const std::string &from, const std::string &to) {
 }
 
 } // namespace
+
+std::FILE *os::OpenBytes(const char *path) {
+    std::FILE *stream = std::fopen(NativePath(path).c_str(), "rb");
+    if (!stream) return nullptr;
+    // A folder cannot be opened as a file, as on the product's own system.
+    struct stat info {};
+    if (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
+        std::fclose(stream);
+        errno = EISDIR;
+        return nullptr;
+    }
+    return stream;
+}
 
 bool RenameNoReplace(const char *from, const char *to) {
     try {

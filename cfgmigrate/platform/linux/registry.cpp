@@ -1,11 +1,11 @@
 // Registry keys over the registry file: opening a key under the root reads
 // the file; keys opened under an open key share what it read.
 #include "platform/platform.h"
+#include "platform/system.h"
 #include "registry_file.h"
 
 #include "common/text.h"
 
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -62,22 +62,6 @@ RegistryResult OpenKey(RegistryKey parent, const char *subkey, RegistryKey *open
     return kRegistrySuccess;
 }
 
-RegistryResult QueryString(RegistryKey key, const char *name, char *data, std::uint32_t *size) {
-    if (!IsUsable(key) || !size) return kRegistryInvalidHandle;
-    if (!key->image) return kRegistryNotFound; // the bare root holds no values here
-    const RegistryValue *value = key->image->Find(key->path, ascii::ToLower(name ? name : ""));
-    if (!value) return kRegistryNotFound;
-    if (!value->is_string) return kRegistryNotAString;
-    if (value->text.size() >= UINT32_MAX) return kRegistryNoMemory;
-    auto needed = static_cast<std::uint32_t>(value->text.size() + 1);
-    std::uint32_t room = *size;
-    *size = needed;
-    if (!data) return kRegistrySuccess;
-    if (room < needed) return kRegistryMoreData;
-    std::memcpy(data, value->text.c_str(), needed);
-    return kRegistrySuccess;
-}
-
 } // namespace
 
 RegistryKey LocalMachineKey() {
@@ -92,13 +76,14 @@ RegistryResult RegistryOpenKey(RegistryKey parent, const char *subkey, RegistryK
     }
 }
 
-RegistryResult RegistryQueryString(RegistryKey key, const char *name, char *data,
-                                   std::uint32_t *size) {
-    try {
-        return QueryString(key, name, data, size);
-    } catch (...) {
-        return kRegistryNoMemory;
-    }
+RegistryResult os::ReadString(RegistryKey key, const char *name, std::string &text) {
+    if (!IsUsable(key)) return kRegistryInvalidHandle;
+    if (!key->image) return kRegistryNotFound; // the bare root holds no values here
+    const RegistryValue *value = key->image->Find(key->path, ascii::ToLower(name ? name : ""));
+    if (!value) return kRegistryNotFound;
+    if (!value->is_string) return kRegistryNotAString;
+    text = value->text;
+    return kRegistrySuccess;
 }
 
 RegistryResult RegistryCloseKey(RegistryKey key) {

@@ -1,5 +1,6 @@
 // The local-machine registry through the system's own calls, read only.
 #include "platform/platform.h"
+#include "platform/system.h"
 
 #include <windows.h>
 
@@ -46,21 +47,6 @@ RegistryResult ReadStoredText(HKEY key, const char *name, std::string &text) {
     return kRegistrySuccess;
 }
 
-RegistryResult QueryString(RegistryKey key, const char *name, char *data, std::uint32_t *size) {
-    if (!key || !size) return kRegistryInvalidHandle;
-    std::string text;
-    const RegistryResult read = ReadStoredText(Native(key), name, text);
-    if (read != kRegistrySuccess) return read;
-    if (text.size() >= UINT32_MAX) return kRegistryNoMemory;
-    const auto needed = static_cast<std::uint32_t>(text.size() + 1);
-    const std::uint32_t room = *size;
-    *size = needed;
-    if (!data) return kRegistrySuccess;
-    if (room < needed) return kRegistryMoreData;
-    std::memcpy(data, text.c_str(), needed);
-    return kRegistrySuccess;
-}
-
 } // namespace
 
 RegistryKey LocalMachineKey() {
@@ -76,13 +62,9 @@ RegistryResult RegistryOpenKey(RegistryKey parent, const char *subkey, RegistryK
     return result;
 }
 
-RegistryResult RegistryQueryString(RegistryKey key, const char *name, char *data,
-                                   std::uint32_t *size) {
-    try {
-        return QueryString(key, name, data, size);
-    } catch (...) {
-        return kRegistryNoMemory;
-    }
+RegistryResult os::ReadString(RegistryKey key, const char *name, std::string &text) {
+    if (!key) return kRegistryInvalidHandle;
+    return ReadStoredText(Native(key), name, text);
 }
 
 RegistryResult RegistryCloseKey(RegistryKey key) {

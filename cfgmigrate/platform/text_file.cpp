@@ -1,6 +1,8 @@
-// Text-mode reading through the C runtime's own text mode: it reads CR LF as
-// "\n" and ends the file at a byte 0x1A.
+// Text-mode reading as the product's own system does it: CR LF is one line
+// end, a lone CR is an ordinary character, and a byte 0x1A ends the file.
+// Every system reads the bytes as they are and this file translates them.
 #include "platform/platform.h"
+#include "platform/system.h"
 
 #include <cstdio>
 
@@ -17,7 +19,7 @@ class TextFile {
         line.clear();
         bool any = false;
         for (;;) {
-            const int c = std::getc(stream_);
+            int c = Next();
             if (c == EOF) {
                 if (std::ferror(stream_)) return ReadStatus::kError;
                 return any ? ReadStatus::kLine : ReadStatus::kEnd;
@@ -29,7 +31,23 @@ class TextFile {
     }
 
   private:
+    static constexpr int kEndOfFileMark = 0x1A;
+
+    // The next character with CR LF folded into "\n"; EOF at the end mark.
+    int Next() {
+        if (ended_) return EOF;
+        int c = std::getc(stream_);
+        if (c == kEndOfFileMark) ended_ = true;
+        if (c == EOF || ended_) return EOF;
+        if (c != '\r') return c;
+        int after = std::getc(stream_);
+        if (after == '\n') return '\n';
+        if (after != EOF) std::ungetc(after, stream_);
+        return '\r';
+    }
+
     std::FILE *stream_;
+    bool ended_ = false;
 };
 
 void TextFileCloser::operator()(TextFile *file) const {
@@ -39,8 +57,7 @@ void TextFileCloser::operator()(TextFile *file) const {
 TextFilePtr OpenTextFile(const char *path) {
     if (!path) return nullptr;
     try {
-        // "r" is the text mode of the C runtime; a folder does not open.
-        std::FILE *stream = std::fopen(path, "r");
+        std::FILE *stream = os::OpenBytes(path);
         if (!stream) return nullptr;
         return TextFilePtr(new TextFile(stream));
     } catch (...) {
