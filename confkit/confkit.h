@@ -158,8 +158,14 @@ CONFKIT_API Line *CONFKIT_CALL LinesAddStr(const char *find, ConfigDocument *doc
 /* Reads the file at path (created empty when missing); null on failure. */
 CONFKIT_API ConfigDocument *CONFKIT_CALL HTTPDConfigOpen(const char *path);
 /* Writes the body back to the path, leaving out lines of one bare word.
- * 0 when written; -1 when not, the file then being left as it was. A
- * document that HTTPDConfigOpen made is written only over the file it was
+ * 0 when written; -1 when not, and then the file is as it was: any failed
+ * step (a full disk, a file-size limit, a failed write, flush or rename)
+ * gives -1, also when the file has to be rewritten in place because its
+ * folder takes no new file (what was there is then read first and put back
+ * after a failure; only a failure of that too can leave it otherwise).
+ * Where the system has permission bits, the new file is its owner's alone
+ * until it takes the old one's place with the old one's permissions.
+ * A document that HTTPDConfigOpen made is written only over the file it was
  * read from: when that file has been changed, replaced or removed since
  * (its identity, size or modification time differ from what the open saw),
  * the result is -1 and nothing is written. After a successful write the
@@ -168,8 +174,8 @@ CONFKIT_API ConfigDocument *CONFKIT_CALL HTTPDConfigOpen(const char *path);
 CONFKIT_API int32_t CONFKIT_CALL HTTPDConfigWrite(ConfigDocument *doc);
 /* Writes first when write is non-zero, then releases the document (also
  * when the write failed). -1 for a null document; otherwise 0 without write
- * and HTTPDConfigWrite's result with it, including its -1 for a file
- * changed since the open. */
+ * and HTTPDConfigWrite's result with it, including its -1 for a failed save
+ * or a file changed since the open. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDConfigClose(ConfigDocument *doc, int32_t write);
 
 /* ---- Tokens, directive table and text primitives ---- */
