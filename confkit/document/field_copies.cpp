@@ -1,7 +1,8 @@
 // GetField hands every caller a copy of its own that stays valid while the
 // library is loaded (callers keep the result and may edit it in place). The
-// copies are kept in one store, the library's only shared state: it is
-// guarded for concurrent callers and released when the library unloads.
+// copies are kept in one store, one of the library's two pieces of shared
+// state (the other, opened_files.cpp, is kept the same way): it is guarded
+// for concurrent callers and released when the library unloads.
 #include "internal.h"
 
 #include <cstdlib>
