@@ -263,18 +263,22 @@ TEST(PicsClauses, AppliesToReadings) {
     EXPECT_EQ(Read(doc.get(), "applies-to", "R").texts, Texts{" \"X\" "});
     EXPECT_EQ(Read(doc.get(), "applies-to", "M").texts, (Texts{"\"X\"", "", "two words"}));
 
+    // A lone word would be left out of the file by a save: nothing changes.
+    const std::string before = DocText(doc.get());
     Put(doc.get(), "APPLIES-TO", {"\"Y\"", "z"}, "R");
+    EXPECT_EQ(DocText(doc.get()), before);
+    Put(doc.get(), "APPLIES-TO", {"\"Y\"", "z 1"}, "R");
     const std::string rewritten = "DefinePicsRule \"R\" {\n"
                                   "  (PicsRule-1.0\n"
                                   "  (\n"
                                   "          applies-to (\n"
                                   "                     \"Y\"\n"
-                                  "                     z\n"
+                                  "                     z 1\n"
                                   "                     )\n"
                                   "}\n"
                                   "DefinePicsRule \"M\" {\n";
     EXPECT_EQ(DocText(doc.get()).substr(0, rewritten.size()), rewritten);
-    EXPECT_EQ(Read(doc.get(), "applies-to", "R").texts, (Texts{"\"Y\"", "z"}));
+    EXPECT_EQ(Read(doc.get(), "applies-to", "R").texts, (Texts{"\"Y\"", "z 1"}));
 }
 
 TEST(PicsClauses, ReadingAndRemovalStopAtTheClosingLine) {
@@ -309,11 +313,13 @@ TEST(PicsClauses, ShortBlocksTakeNewClausesBeforeTheirClosingLine) {
                                   "           Filter f\n"
                                   "}\n"
                                   "after\n");
+    // Readers skip the line right below the header: a block that closes
+    // there has no place where a new clause would be read, and keeps what it
+    // has.
     DocPtr bare(MakeDoc("DefinePicsRule \"R\" {}\n}\n"));
     Put(bare.get(), "passurl", {"u"});
-    EXPECT_EQ(DocText(bare.get()), "DefinePicsRule \"R\" {}\n"
-                                   "          passurl ( \"u\" )\n"
-                                   "}\n");
+    EXPECT_EQ(HTTPDPutFilterSubdirective(bare.get(), "R", "Filter f"), 0);
+    EXPECT_EQ(DocText(bare.get()), "DefinePicsRule \"R\" {}\n}\n");
 }
 
 const char kSpreadFilter[] = R"(DefinePicsRule "R" {
