@@ -269,6 +269,30 @@ TEST(PicsRuleCopy, TakesTheLaterSourceAndStopsAtTheFirstBrace) {
     EXPECT_EQ(DocText(doc.get()), unchanged);
 }
 
+TEST(PicsRuleCopy, RenamesOnlyTheNameClausesRulenameLine) {
+    // "rulename" in a description or a URL is data, copied unchanged.
+    DocPtr doc(MakeDoc("DefinePicsRule \"S\" {\n"
+                       "          name     (\n"
+                       "                   rulename \"S\"\n"
+                       "                   description \"see rulename x\"\n"
+                       "                   )\n"
+                       "          passurl ( \"http://h/rulename\" )\n"
+                       "}\n"));
+    HTTPDCopyPicsFilterRule(doc.get(), "S", "S", "C", 2);
+    auto copy = Get(doc.get(), "C");
+    ASSERT_TRUE(copy);
+    EXPECT_STREQ(copy->Description, "see rulename x");
+    char *urls[3] = {};
+    ASSERT_EQ(HTTPDGetPicsFilterSubdirective(doc.get(), "passurl", urls, "C"), 1);
+    EXPECT_STREQ(urls[1], "http://h/rulename");
+    std::free(urls[1]);
+    // A new name that a block above the copy already has could never be
+    // found: nothing is copied.
+    const std::string before = DocText(doc.get());
+    HTTPDCopyPicsFilterRule(doc.get(), "S", "C", "S", 2);
+    EXPECT_EQ(DocText(doc.get()), before);
+}
+
 const char kWithClauses[] = R"(DefinePicsRule "R" {
      (PicsRule-1.0
           (
