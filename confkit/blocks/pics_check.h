@@ -175,6 +175,10 @@ inline Verdict CheckServiceInfo(std::size_t index, std::string_view entry) {
         if (Verdict v = CheckQuotedInClause(field, parts[i],
                                             QuotedLineFixed(22, kServiceAttributes[i].keyword)))
             return v;
+        const std::string line = std::string(22, ' ') + kServiceAttributes[i].keyword + " \"" +
+                                 std::string(parts[i]) + "\"";
+        if (confkit::pics::OpensNameClause(line.c_str()))
+            return Refuse(field, "holds \"(\", which makes its name line open a name clause");
         for (std::size_t j = 0; j < parts.size(); ++j) {
             const bool readLater = j > i && confkit::pics::IsWrittenPart(j, parts[j]);
             if (j == i || readLater ||
