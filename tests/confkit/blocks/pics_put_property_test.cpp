@@ -32,6 +32,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sys/stat.h>
@@ -46,29 +47,20 @@ using Texts = std::vector<std::string>;
 
 // ---- Values ----
 
-const char *const kPieces[] = {"a",           "Z",
-                               "0",           "9",
-                               "/",           ":",
-                               ".",           "-",
-                               " ",           "\t",
-                               "\r",          "\n",
-                               "\"",          "'",
-                               "(",           ")",
-                               "{",           "}",
-                               "@",           "#",
-                               "=",           "\x1A",
-                               "\x01",        "\xE9",
-                               "applies-to",  "name",
-                               "name (",      "Filter",
-                               "active-days", "passurl",
-                               "serviceinfo", "DefinePicsRule",
-                               "rulename",    " name ",
-                               "shortname",   "bureau",
-                               "ratfile",     "available-with-content",
-                               "OPT1",        "OPT2",
-                               "YES",         "PicsRule-1.0",
-                               "http://x/y",  "description",
-                               ")\n",         "osmek-quillon-extensions"};
+// Characters that matter somewhere, and words that some reader looks for.
+constexpr std::string_view kChars = "aZ09/:.- \t\r\n\"'(){}@#=\x1A\x01\xE9";
+const std::vector<std::string> kWords = [] {
+    std::vector<std::string> words;
+    std::string_view all = "applies-to|name|name (|Filter|active-days|passurl|serviceinfo|"
+                           "DefinePicsRule|rulename| name |shortname|bureau|ratfile|"
+                           "available-with-content|OPT1|OPT2|YES|PicsRule-1.0|http://x/y|"
+                           "description|)\n|osmek-quillon-extensions";
+    for (std::size_t bar; (bar = all.find('|')) != std::string_view::npos;
+         all.remove_prefix(bar + 1))
+        words.emplace_back(all.substr(0, bar));
+    words.emplace_back(all);
+    return words;
+}();
 
 class Gen {
   public:
@@ -92,7 +84,10 @@ class Gen {
         }
         std::string s = OneIn(2) ? Tame() : OneIn(3) ? " " : "";
         for (int n = 1 + Below(4); n > 0; --n)
-            s += kPieces[Below(static_cast<int>(std::size(kPieces)))];
+            if (OneIn(2))
+                s += kChars[static_cast<std::size_t>(Below(static_cast<int>(kChars.size())))];
+            else
+                s += kWords[static_cast<std::size_t>(Below(static_cast<int>(kWords.size())))];
         return s;
     }
     std::string Value(bool tame) { return tame ? Tame() : Hostile(); }
@@ -427,6 +422,8 @@ TEST(PicsPutProperty, ClausePutReadsBackOrChangesNothing) {
                 values.push_back(RandomEntry(g, tame));
             else if (appliesTo && tame)
                 values.push_back("\"" + g.Tame() + "\" " + g.Tame());
+            else if (appliesTo && g.OneIn(2)) // an item that is well formed but for its start
+                values.push_back((g.OneIn(4) ? " )" : g.Hostile().substr(0, 12)) + " " + g.Tame());
             else
                 values.push_back(g.Value(tame));
         }
