@@ -161,15 +161,23 @@ struct Rule {
     }
 };
 
-// Reads a rule and releases the record (its constant texts excepted).
+// Reads a rule and releases the record. The library's constant texts are
+// told apart by asking twice: they are the fields both records share.
 std::optional<Rule> GetRule(ConfigDocument *doc, const char *name) {
     PicsFilterRule *r = HTTPDGetPicsFilterRule(doc, name);
-    if (!r) return std::nullopt;
+    PicsFilterRule *twin = HTTPDGetPicsFilterRule(doc, name);
+    if (!r || !twin) return std::nullopt;
     Rule out{Opt(r->RuleName), Opt(r->Description), Opt(r->ActiveDays), Opt(r->StartTime),
              Opt(r->EndTime)};
-    for (char *f : {r->RuleName, r->Description, r->ActiveDays, r->StartTime, r->EndTime})
-        if (f && *f && std::strcmp(f, " ") != 0) std::free(f);
+    for (char *PicsFilterRule::*f :
+         {&PicsFilterRule::RuleName, &PicsFilterRule::Description, &PicsFilterRule::ActiveDays,
+          &PicsFilterRule::StartTime, &PicsFilterRule::EndTime})
+        if (r->*f != twin->*f) {
+            std::free(r->*f);
+            std::free(twin->*f);
+        }
     std::free(r);
+    std::free(twin);
     return out;
 }
 
