@@ -27,6 +27,7 @@
 #include "confkit.h"
 #include "document/write_filter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -87,14 +88,16 @@ inline Verdict CheckPicsRuleName(std::string_view field, const char *name, std::
 // The fixed text of a header: DefinePicsRule, the quotes and " {".
 constexpr std::size_t kPicsHeaderFixed = 19;
 
+// A rule record as a put (or, with kReplace, a replace) writes it. A null
+// Description, ActiveDays or time is written empty or not at all, and passes.
 inline Verdict CheckPicsRule(const PicsFilterRule &r,
                              PicsRuleLayout layout = PicsRuleLayout::kPut) {
     const bool put = layout == PicsRuleLayout::kPut;
     const std::size_t nameIndent = put ? 19 : 20;
     const std::size_t timeIndent = put ? 15 : 20;
     const std::size_t nameFixed = detail::QuotedLineFixed(nameIndent, "rulename");
-    if (Verdict v = CheckPicsRuleName("RuleName", r.RuleName,
-                                      nameFixed > kPicsHeaderFixed ? nameFixed : kPicsHeaderFixed))
+    if (Verdict v =
+            CheckPicsRuleName("RuleName", r.RuleName, std::max(nameFixed, kPicsHeaderFixed)))
         return v;
     if (r.Description) {
         const std::string_view d(r.Description);
