@@ -52,7 +52,7 @@ inline Verdict Refuse(std::string_view field, std::string reason) {
 }
 
 // A value written inside one line of a block or a rule: no brace (a "}" ends
-// the block that holds it, a "{" opens one) and no line feed. A value that a
+// the block that holds it, a "{" opens one), no line feed and no byte 0x1A. A value that a
 // get returned may end in its own line end (and a comment before it); with
 // finalLineEnd that one "\n" at the very end is no line feed inside it. A
 // lone CR is an ordinary character on disk both ways.
@@ -63,6 +63,9 @@ inline Verdict CheckOneLine(std::string_view field, std::string_view value,
         if (c == '{' || c == '}')
             return Refuse(field, "holds " + NameOf(c) + ", which changes where a block ends");
         if (c == '\n') return Refuse(field, "holds a line feed; a value is one line");
+        // Reading a text file stops at this byte: the rest of the file would be lost.
+        if (c == '\x1A')
+            return Refuse(field, "holds byte 0x1A, which ends the file when it is read");
     }
     return std::nullopt;
 }

@@ -258,15 +258,28 @@ CONFKIT_API int32_t CONFKIT_CALL HTTPDPutMemberRule(ConfigDocument *doc, const M
 /* The DefinePicsRule block of that name (case counts), or null. */
 CONFKIT_API PicsFilterRule *CONFKIT_CALL HTTPDGetPicsFilterRule(ConfigDocument *doc,
                                                                 const char *name);
-/* Writes a new block before (position 1) or after the anchor rule. 1 or 0. */
+/* Writes a new block before (position 1) or after the anchor rule. 1 written;
+ * 0 and nothing changed for a null record, name or document, for a record
+ * that would not read back the same (a brace, a line feed or byte 0x1A in a
+ * field; a tab, CR or double quote in the name; a tab, CR or parenthesis in
+ * the description; a ")" in the name, days or times; a field too long for
+ * its line), and when a rule of that name stands above the place, so that
+ * the new block could never be found. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutPicsFilterRule(ConfigDocument *doc,
                                                         const PicsFilterRule *rule,
                                                         const char *anchor, int32_t position);
-/* Copies the block source under newName next to the anchor rule. Returns 0. */
+/* Copies the block source under newName next to the anchor rule. Returns 0;
+ * nothing is copied when newName is null, empty, would not read back as a
+ * rule name (as for the put) or makes a line too long, or when a rule of
+ * that name stands above the place. Only the name clause's rulename line is
+ * renamed. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDCopyPicsFilterRule(ConfigDocument *doc, const char *source,
                                                          const char *anchor, const char *newName,
                                                          int32_t position);
-/* Rewrites the header, name and extension clauses of rule name. 1 or 0. */
+/* Rewrites the header, name and extension clauses of rule name. 1 done; 0
+ * and nothing changed when the rule is missing, the record would not read
+ * back the same (as for the put; its lines are indented one column further)
+ * or renames the rule below a block that already has the new name. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDReplacePicsFilterRule(ConfigDocument *doc,
                                                             const PicsFilterRule *rule,
                                                             const char *name);
@@ -280,12 +293,25 @@ CONFKIT_API int32_t CONFKIT_CALL HTTPDGetPicsFilterSubdirective(ConfigDocument *
                                                                 const char *keyword,
                                                                 PicsValueList list,
                                                                 const char *ruleName);
-/* Replaces the keyword's clauses with those of list. Returns 0. */
+/* Removes every clause of the keyword (from the line below the header on)
+ * and writes the list's values in place of the last. Returns 0. Nothing
+ * changes when a value would not read back the same (a brace, a line feed or
+ * byte 0x1A; a ")" where it ends a clause; an applies-to item that begins
+ * with ")" or a clause word, holds "applies-to" or is one bare word a save
+ * leaves out; a serviceinfo part holding the word of a later part, or a
+ * serviceinfo name holding "("; a value too long for its line), or when the
+ * only place left for the new clauses is the line right below the header,
+ * which readers skip. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutPicsFilterSubdirective(ConfigDocument *doc,
                                                                 const char *keyword,
                                                                 PicsValueList list,
                                                                 const char *ruleName);
-/* Writes or replaces the rule's Filter line. 1 written, 0 not. */
+/* Writes or replaces the rule's Filter line. 1 written; 0 and nothing
+ * changed when the rule is missing, or the text (after its leading white
+ * space) does not begin with the word Filter, holds a brace, a line feed or
+ * byte 0x1A, has parentheses that do not balance, is one bare word (a save
+ * leaves it out) or is too long for its line, or the only place for it is the line right below
+ * the header. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutFilterSubdirective(ConfigDocument *doc,
                                                             const char *ruleName,
                                                             const char *filter);

@@ -31,13 +31,9 @@ Line *FindPicsRuleFrom(Line *from, const char *name);
 Line *FindPicsRule(const ConfigDocument *doc, const char *name);
 
 // A value as it goes between the double quotes of a written line: a double
-// quote inside it becomes an apostrophe, and a CR or LF becomes a space so
-// that the value cannot split its line.
+// quote inside it becomes an apostrophe. Values that would not stay on their
+// line are refused before anything is written (blocks/pics_check.h).
 std::string QuotableValue(std::string_view value);
-
-// A text written without quotes (a Filter text, an applies-to value): only
-// CR and LF become spaces.
-std::string OneLineText(std::string_view text);
 
 // A null text, written as an empty one.
 inline std::string_view OrEmpty(const char *text) {

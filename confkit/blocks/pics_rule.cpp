@@ -2,6 +2,8 @@
 // writing, copying, rewriting and removing its header, its name clause and its
 // extension clause (active days and times).
 #include "blocks/pics.h"
+#include "blocks/pics_check.h"
+#include "blocks/pics_grammar.h"
 #include "common/text.h"
 
 #include <cstdlib>
@@ -44,16 +46,9 @@ Line *FindPicsRule(const ConfigDocument *doc, const char *name) {
 }
 
 std::string QuotableValue(std::string_view value) {
-    std::string s = OneLineText(value);
+    std::string s(value);
     for (char &c : s)
         if (c == '"') c = '\'';
-    return s;
-}
-
-std::string OneLineText(std::string_view text) {
-    std::string s(text);
-    for (char &c : s)
-        if (c == '\r' || c == '\n') c = ' ';
     return s;
 }
 
@@ -124,7 +119,7 @@ class Cursor {
 };
 
 bool IsNameClauseStart(const Line *l) {
-    return TokenMatch(l->text, "name") && Holds(l, " name ") && Holds(l, "(");
+    return pics::OpensNameClause(l->text);
 }
 
 bool IsExtensionClauseStart(const Line *l) {
@@ -212,17 +207,24 @@ void AddRewrittenExtensionClause(Chain &c, const PicsFilterRule &r) {
     c.Add(Pad(20, ")\n"));
 }
 
-// A copy's line in place of a source line holding "rulename": only the quoted
-// name after the word changes, so the clause's parentheses stay as they were.
-void AddRenamedLine(Chain &c, const char *text, const char *newName) {
+// Whether a line of a copied name clause carries the rule's name: the word
+// rulename stands on it before any quoted text (a description that mentions
+// the word is no such line).
+bool CarriesRuleName(const char *text) {
+    const char *word = std::strstr(text, "rulename");
+    const char *quote = std::strchr(text, '"');
+    return word && (!quote || word < quote);
+}
+
+// A copy's line in place of a line that carries the rule's name: only the
+// quoted name after the word changes, so the clause's parentheses stay as
+// they were.
+std::string RenamedLine(const char *text, const char *newName) {
     const char *afterWord = std::strstr(text, "rulename") + std::strlen("rulename");
     const char *open = std::strchr(afterWord, '"');
     const char *close = open ? std::strchr(open + 1, '"') : nullptr;
-    if (close)
-        c.Add(std::string_view(text, static_cast<std::size_t>(open + 1 - text)),
-              QuotableValue(OrEmpty(newName)), close);
-    else
-        c.Add(std::string(text, afterWord) + " \"", QuotableValue(OrEmpty(newName)), "\"\n");
+    if (close) return std::string(text, open + 1).append(newName).append(close);
+    return std::string(text, afterWord).append(" \"").append(newName).append("\"\n");
 }
 
 void AddCopyOf(Chain &c, const Line *src) {
@@ -232,14 +234,29 @@ void AddCopyOf(Chain &c, const Line *src) {
     c.Append(copy);
 }
 
-// Places a new block before the anchor's header (position 1) or after its
-// closing line; without an anchor or a closing line, after the last line.
-void PlaceBlock(ConfigDocument *doc, Line *anchor, int32_t position, Chain &block) {
+// Whether line stands above stop (nullptr: the end of the document).
+bool Above(const ConfigDocument *doc, const Line *line, const Line *stop) {
+    for (const Line *l = doc->first; l && l != stop; l = l->next)
+        if (l == line) return true;
+    return false;
+}
+
+// Places a new block named name before the anchor's header (position 1) or
+// after its closing line; without an anchor or a closing line, after the last
+// line. A lookup finds the first block of a name, so when a block of that
+// name stands above the place, the new block could never be read: nothing is
+// placed and the result is false.
+bool PlaceBlock(ConfigDocument *doc, Line *anchor, int32_t position, const char *name,
+                Chain &block) {
+    const bool before = anchor && position == 1;
     Line *end = anchor ? BlockEnd(anchor) : nullptr;
-    if (anchor && position == 1)
+    const Line *stop = before ? anchor : end ? end->next : nullptr;
+    if (Above(doc, FindPicsRule(doc, name), stop)) return false;
+    if (before)
         InsertBefore(doc, anchor, block.Release());
     else
         InsertAfter(doc, end, block.Release());
+    return true;
 }
 
 // The last line of a name or extension clause opening at first: the first
@@ -296,11 +313,10 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDPutPicsFilterRule(ConfigDocumen
                                                                    const char *anchor,
                                                                    int32_t position) {
     return NoThrow<int32_t>(0, [&]() -> int32_t {
-        if (!rule || !rule->RuleName || !doc) return 0;
+        if (!rule || !rule->RuleName || !doc || valuecheck::CheckPicsRule(*rule)) return 0;
         Chain block;
         AddNewBlock(block, *rule);
-        PlaceBlock(doc, FindPicsRule(doc, anchor), position, block);
-        return 1;
+        return PlaceBlock(doc, FindPicsRule(doc, anchor), position, rule->RuleName, block) ? 1 : 0;
     });
 }
 
@@ -322,18 +338,28 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDCopyPicsFilterRule(ConfigDocume
             if (name == anchor) anchorHeader = l;
         }
         if (!sourceHeader) return 0;
+        if (valuecheck::CheckPicsRuleName("new name", newName, valuecheck::kPicsHeaderFixed))
+            return 0;
 
         Chain copy;
         AddHeader(copy, newName);
         const Line *end = BlockEnd(sourceHeader);
+        bool inNameClause = false;
         for (const Line *l = sourceHeader->next; l && l != end; l = l->next) {
-            if (Holds(l, "rulename"))
-                AddRenamedLine(copy, l->text, newName);
-            else
+            inNameClause = inNameClause || IsNameClauseStart(l);
+            if (inNameClause && CarriesRuleName(l->text)) {
+                const std::string renamed = RenamedLine(l->text, newName);
+                std::string_view body(renamed);
+                if (!body.empty() && body.back() == '\n') body.remove_suffix(1);
+                if (valuecheck::CheckFits("new name", body.size(), 0)) return 0;
+                copy.Add(renamed);
+            } else {
                 AddCopyOf(copy, l);
+            }
+            inNameClause = inNameClause && !Holds(l, ")");
         }
         copy.Add("}\n");
-        PlaceBlock(doc, anchorHeader, position, copy);
+        PlaceBlock(doc, anchorHeader, position, newName, copy);
         return 0;
     });
 }
@@ -344,7 +370,11 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDReplacePicsFilterRule(ConfigDoc
     return NoThrow<int32_t>(0, [&]() -> int32_t {
         if (!rule || !rule->RuleName || !name || !HasLines(doc)) return 0;
         Line *header = FindPicsRule(doc, name);
-        if (!header) return 0;
+        if (!header || valuecheck::CheckPicsRule(*rule, valuecheck::PicsRuleLayout::kReplace))
+            return 0;
+        // Renamed below a block that already has the new name, the rule
+        // could no longer be found.
+        if (Above(doc, FindPicsRule(doc, rule->RuleName), header)) return 0;
 
         Chain newHeader;
         AddHeader(newHeader, rule->RuleName);

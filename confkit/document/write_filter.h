@@ -1,6 +1,10 @@
 // The filter that decides which Lines of a document are written to the file.
+// Header-only, so that the checks the programs compile in (which refuse a
+// value whose line a save would leave out) apply the same rule.
 #ifndef CONFKIT_DOCUMENT_WRITE_FILTER_H
 #define CONFKIT_DOCUMENT_WRITE_FILTER_H
+
+#include <string_view>
 
 namespace confkit {
 
@@ -14,7 +18,21 @@ enum LineClass : int {
     kBlank = 3,   // no token at all
 };
 
-LineClass LineClassify(const char *text);
+inline LineClass LineClassify(const char *text) {
+    constexpr std::string_view kWriteDelims = " \t\n"; // CR is no delimiter here
+    constexpr std::string_view kMarkStarts = "#}{)(\"@";
+    const std::string_view t(text ? text : "");
+    const std::size_t start = t.find_first_not_of(kWriteDelims);
+    if (start == std::string_view::npos) return kBlank;
+    std::size_t end = t.find_first_of(kWriteDelims, start);
+    if (end == std::string_view::npos) end = t.size();
+    const std::string_view first = t.substr(start, end - start);
+    if (kMarkStarts.find(first.front()) != std::string_view::npos ||
+        first.find('=') != std::string_view::npos || first.find('@') != std::string_view::npos ||
+        first.find("PicsRule-1.0") != std::string_view::npos)
+        return kMarked;
+    return t.find_first_not_of(kWriteDelims, end) != std::string_view::npos ? kWords : kLeftOut;
+}
 
 } // namespace confkit
 

@@ -263,18 +263,22 @@ TEST(PicsClauses, AppliesToReadings) {
     EXPECT_EQ(Read(doc.get(), "applies-to", "R").texts, Texts{" \"X\" "});
     EXPECT_EQ(Read(doc.get(), "applies-to", "M").texts, (Texts{"\"X\"", "", "two words"}));
 
+    // A lone word would be left out of the file by a save: nothing changes.
+    const std::string before = DocText(doc.get());
     Put(doc.get(), "APPLIES-TO", {"\"Y\"", "z"}, "R");
+    EXPECT_EQ(DocText(doc.get()), before);
+    Put(doc.get(), "APPLIES-TO", {"\"Y\"", "z 1"}, "R");
     const std::string rewritten = "DefinePicsRule \"R\" {\n"
                                   "  (PicsRule-1.0\n"
                                   "  (\n"
                                   "          applies-to (\n"
                                   "                     \"Y\"\n"
-                                  "                     z\n"
+                                  "                     z 1\n"
                                   "                     )\n"
                                   "}\n"
                                   "DefinePicsRule \"M\" {\n";
     EXPECT_EQ(DocText(doc.get()).substr(0, rewritten.size()), rewritten);
-    EXPECT_EQ(Read(doc.get(), "applies-to", "R").texts, (Texts{"\"Y\"", "z"}));
+    EXPECT_EQ(Read(doc.get(), "applies-to", "R").texts, (Texts{"\"Y\"", "z 1"}));
 }
 
 TEST(PicsClauses, ReadingAndRemovalStopAtTheClosingLine) {
@@ -309,11 +313,13 @@ TEST(PicsClauses, ShortBlocksTakeNewClausesBeforeTheirClosingLine) {
                                   "           Filter f\n"
                                   "}\n"
                                   "after\n");
+    // Readers skip the line right below the header: a block that closes
+    // there has no place where a new clause would be read, and keeps what it
+    // has.
     DocPtr bare(MakeDoc("DefinePicsRule \"R\" {}\n}\n"));
     Put(bare.get(), "passurl", {"u"});
-    EXPECT_EQ(DocText(bare.get()), "DefinePicsRule \"R\" {}\n"
-                                   "          passurl ( \"u\" )\n"
-                                   "}\n");
+    EXPECT_EQ(HTTPDPutFilterSubdirective(bare.get(), "R", "Filter f"), 0);
+    EXPECT_EQ(DocText(bare.get()), "DefinePicsRule \"R\" {}\n}\n");
 }
 
 const char kSpreadFilter[] = R"(DefinePicsRule "R" {
@@ -366,3 +372,45 @@ TEST(PicsFilter, DeleteFindsTheFirstBlockOfTheNameThatHasOne) {
 }
 
 } // namespace
+
+TEST(PicsClauses, PutRemovesEveryClauseAndWritesOnlyWhereReadersLook) {
+    // Body lines between the header and "}", then the body after a put of
+    // passurl "n" (null: nothing changes, as the only place left for the new
+    // clause would be the line right below the header, which readers skip).
+    struct Case {
+        const char *body, *after;
+    } const cases[] = {
+        {"", nullptr},
+        {"          passurl ( \"o\" )\n", nullptr},
+        {"x y\n", "x y\n          passurl ( \"n\" )\n"},
+        {"          passurl ( \"o\" )\nx y\n", "x y\n          passurl ( \"n\" )\n"},
+        {"x y\n          passurl ( \"o\" )\n", "x y\n          passurl ( \"n\" )\n"},
+        {"x y\n  passurl (\n   \"o\"\n  )\nz w\n", "x y\n          passurl ( \"n\" )\nz w\n"},
+    };
+    for (const Case &c : cases) {
+        const std::string block = "DefinePicsRule \"R\" {\n" + std::string(c.body) + "}\n";
+        DocPtr doc(MakeDoc(block));
+        Put(doc.get(), "passurl", {"n"});
+        EXPECT_EQ(DocText(doc.get()),
+                  "DefinePicsRule \"R\" {\n" + std::string(c.after ? c.after : c.body) + "}\n")
+            << c.body;
+        EXPECT_EQ(Read(doc.get(), "passurl", "R").texts, c.after ? Texts{"n"} : Texts{}) << c.body;
+    }
+    // With nothing to write, the old clause still goes.
+    DocPtr emptied(MakeDoc("DefinePicsRule \"R\" {\n          passurl ( \"o\" )\n}\n"));
+    Put(emptied.get(), "passurl", {});
+    EXPECT_EQ(DocText(emptied.get()), "DefinePicsRule \"R\" {\n}\n");
+}
+
+TEST(PicsClauses, RefusedValuesChangeNothing) {
+    const std::string before = std::string(kSpreadFilter);
+    DocPtr doc(MakeDoc(before));
+    Put(doc.get(), "passurl", {"a", "b)"});
+    Put(doc.get(), "applies-to", {"one"});
+    Put(doc.get(), "serviceinfo", {"s n b r c\nd"});
+    EXPECT_EQ(HTTPDPutFilterSubdirective(doc.get(), "R", "Filter (x"), 0);
+    EXPECT_EQ(DocText(doc.get()), before);
+    // A lone CR is written as given and reads back the same.
+    Put(doc.get(), "passurl", {"a\rb", "c"});
+    EXPECT_EQ(Read(doc.get(), "passurl", "R").texts, (Texts{"a\rb", "c"}));
+}

@@ -119,7 +119,7 @@ TEST(PicsRulePut, NullTextsQuotesAndLongValues) {
     EXPECT_EQ(HTTPDPutPicsFilterRule(doc.get(), nullptr, nullptr, 1), 0);
     EXPECT_EQ(DocText(doc.get()), "");
 
-    PicsFilterRule quoted = Record("Q", "say \"hi\"\nthen", nullptr);
+    PicsFilterRule quoted = Record("Q", "say \"hi\" then", nullptr);
     EXPECT_EQ(HTTPDPutPicsFilterRule(doc.get(), &quoted, nullptr, 1), 1);
     std::string text = DocText(doc.get());
     EXPECT_NE(text.find("\n                   description \"say 'hi' then\"\n"), std::string::npos);
@@ -129,14 +129,14 @@ TEST(PicsRulePut, NullTextsQuotesAndLongValues) {
     EXPECT_STREQ(rec->Description, "say 'hi' then");
     EXPECT_STREQ(rec->ActiveDays, " ");
 
+    // A line feed or a text too long for its line would not read back: the
+    // put changes nothing.
+    PicsFilterRule twoLines = Record("T", "say\nthen", "A");
     std::string longName(2000, 'n');
     PicsFilterRule big = Record("Big", longName.c_str(), "A");
-    EXPECT_EQ(HTTPDPutPicsFilterRule(doc.get(), &big, nullptr, 2), 1);
-    Line *header = confkit::FindPicsRule(doc.get(), "Big");
-    ASSERT_NE(header, nullptr);
-    const char *desc = header->next->next->next->next->next->text;
-    EXPECT_EQ(std::strlen(desc), 1024u);
-    EXPECT_EQ(std::string(desc).substr(1020), "nn\"\n");
+    EXPECT_EQ(HTTPDPutPicsFilterRule(doc.get(), &twoLines, nullptr, 2), 0);
+    EXPECT_EQ(HTTPDPutPicsFilterRule(doc.get(), &big, nullptr, 2), 0);
+    EXPECT_EQ(DocText(doc.get()), text);
 }
 
 TEST(PicsRulePut, PlacesBeforeOrAfterTheAnchor) {
@@ -249,20 +249,48 @@ TEST(PicsRuleCopy, TakesTheLaterSourceAndStopsAtTheFirstBrace) {
                        "  description \"a}b\"\n"
                        "  )\n"
                        "}\n"));
+    // A copy without a new name could never be found: nothing is copied.
+    const std::string original = DocText(doc.get());
     HTTPDCopyPicsFilterRule(doc.get(), "S", "nosuch", nullptr, 1);
+    EXPECT_EQ(DocText(doc.get()), original);
+    HTTPDCopyPicsFilterRule(doc.get(), "S", "nosuch", "T", 1);
     EXPECT_EQ(DocText(doc.get()), "DefinePicsRule \"S\" {\nfirst\n}\n"
                                   "DefinePicsRule \"S\" {\n"
                                   "  name (rulename\n"
                                   "  description \"a}b\"\n"
                                   "  )\n"
                                   "}\n"
-                                  "DefinePicsRule \"\" {\n"
-                                  "  name (rulename \"\"\n"
+                                  "DefinePicsRule \"T\" {\n"
+                                  "  name (rulename \"T\"\n"
                                   "}\n");
     std::string unchanged = DocText(doc.get());
     EXPECT_EQ(HTTPDCopyPicsFilterRule(doc.get(), "nosuch", "S", "X", 1), 0);
     EXPECT_EQ(HTTPDCopyPicsFilterRule(doc.get(), "S", nullptr, "X", 1), 0);
     EXPECT_EQ(DocText(doc.get()), unchanged);
+}
+
+TEST(PicsRuleCopy, RenamesOnlyTheNameClausesRulenameLine) {
+    // "rulename" in a description or a URL is data, copied unchanged.
+    DocPtr doc(MakeDoc("DefinePicsRule \"S\" {\n"
+                       "          name     (\n"
+                       "                   rulename \"S\"\n"
+                       "                   description \"see rulename x\"\n"
+                       "                   )\n"
+                       "          passurl ( \"http://h/rulename\" )\n"
+                       "}\n"));
+    HTTPDCopyPicsFilterRule(doc.get(), "S", "S", "C", 2);
+    auto copy = Get(doc.get(), "C");
+    ASSERT_TRUE(copy);
+    EXPECT_STREQ(copy->Description, "see rulename x");
+    char *urls[3] = {};
+    ASSERT_EQ(HTTPDGetPicsFilterSubdirective(doc.get(), "passurl", urls, "C"), 1);
+    EXPECT_STREQ(urls[1], "http://h/rulename");
+    std::free(urls[1]);
+    // A new name that a block above the copy already has could never be
+    // found: nothing is copied.
+    const std::string before = DocText(doc.get());
+    HTTPDCopyPicsFilterRule(doc.get(), "S", "C", "S", 2);
+    EXPECT_EQ(DocText(doc.get()), before);
 }
 
 const char kWithClauses[] = R"(DefinePicsRule "R" {

@@ -202,4 +202,19 @@ TEST(GenPicsFilterSubTableItems, ClausesAsTheLibraryWritesThem) {
     EXPECT_EQ(filterRows.result, 1);
 }
 
+TEST(GenPicsFilterSubTableItems, StrayCloseParenEndsAFilterAsTheEditsDo) {
+    // "Filter a)" closes more than it opens: its clause ends there, and the
+    // rows and the edits agree on it.
+    const char *text =
+        "DefinePicsRule \"R\" {\n (PicsRule-1.0\n  Filter a)\n  Filter (b\n  c)\n )\n}\n";
+    Printed p = ClauseRows(text, "R", "Filter");
+    EXPECT_EQ(p.out, "  Filter a)\n\n  Filter (b\n\n  c)\n\n");
+    EXPECT_EQ(p.result, 2);
+    auto doc = Doc(text);
+    ASSERT_NE(HTTPDDeleteFilterSubdirective(doc.get(), "R"), nullptr);
+    Printed after = ClauseRows(doc.get(), "R", "Filter");
+    EXPECT_EQ(after.out, "  Filter (b\n\n  c)\n\n");
+    EXPECT_EQ(after.result, 1);
+}
+
 } // namespace

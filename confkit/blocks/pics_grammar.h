@@ -1,0 +1,78 @@
+// The words and line forms of a DefinePicsRule body that its readers, its
+// writers and the checks of what is written share: the words that open a
+// clause or a value line wherever they stand first on a line, the name
+// clause's opening line, and the attributes of a serviceinfo clause.
+// Header-only and built on the public header alone, because the programs
+// compile the checks in too.
+#ifndef CONFKIT_BLOCKS_PICS_GRAMMAR_H
+#define CONFKIT_BLOCKS_PICS_GRAMMAR_H
+
+#include "confkit.h"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace confkit::pics {
+
+// White space where a PICS reader skips or trims it without naming it.
+constexpr const char *kWhiteSpace = " \t\n\v\f\r";
+
+// Words that some reader takes, as the first token of any line in a block
+// (compared ignoring case), for the start of a clause, a value line or a rule.
+// "name" counts only on a line that opens a name clause (OpensNameClause).
+constexpr std::array<const char *, 10> kLineWords = {"DefinePicsRule", "osmek-quillon-extensions",
+                                                     "active-days",    "start-time",
+                                                     "end-time",       "Filter",
+                                                     "passurl",        "failurl",
+                                                     "serviceinfo",    "applies-to"};
+
+// The name clause opens on a line whose first token is "name" and that holds
+// " name " and "(".
+inline bool OpensNameClause(const char *text) {
+    return TokenMatch(text, "name") == 1 && std::strstr(text, " name ") && std::strchr(text, '(');
+}
+
+// The attributes of a serviceinfo clause in the order they are packed and
+// written: the keyword of the line, and the text by which a reader recognises
+// the line (" name " with its spaces, so that a shortname line is no name line).
+struct ServiceAttribute {
+    const char *keyword;
+    const char *readAs;
+};
+constexpr std::array<ServiceAttribute, 5> kServiceAttributes = {
+    {{"shortname", "shortname"},
+     {"name", " name "},
+     {"bureau", "bureau"},
+     {"ratfile", "ratfile"},
+     {"available-with-content", "available-with-content"}}};
+enum ServicePart { kShortName, kName, kBureau, kRatFile, kContent };
+// The words that stand for a bureau or a ratfile the clause does not give.
+constexpr const char *kNoBureau = "OPT1";
+constexpr const char *kNoRatFile = "OPT2";
+
+// The five parts of a packed serviceinfo entry, split at its first four
+// spaces; the last part keeps any further spaces, parts an entry lacks are
+// empty.
+inline std::array<std::string_view, 5> UnpackServiceInfo(std::string_view entry) {
+    std::array<std::string_view, 5> parts{};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::size_t space = entry.find(' ');
+        parts[i] = entry.substr(0, space);
+        entry = space == std::string_view::npos ? std::string_view() : entry.substr(space + 1);
+    }
+    parts[4] = entry;
+    return parts;
+}
+
+// Whether a part of an entry is written as a line of its own: a bureau of
+// "OPT1" and a ratfile of "OPT2" are not.
+inline bool IsWrittenPart(std::size_t part, std::string_view value) {
+    if (part == kBureau) return value != kNoBureau;
+    if (part == kRatFile) return value != kNoRatFile;
+    return true;
+}
+
+} // namespace confkit::pics
+
+#endif
