@@ -51,7 +51,13 @@ typedef struct ConfigDocument {
     Line *first;
 } ConfigDocument;
 
-/* A Protection block or a Protect entry (one line or block); null = absent. */
+/* A Protection block or a Protect entry (one line or block); null = absent.
+ * In a record from HTTPDGetProtectRule three kinds of field may point to
+ * constant texts of the library, which the caller must not release:
+ * SSL_ClientAuth when set (the constant "1"), Address of a one-line entry
+ * without an address (the constant ""), and a certificate field (CommonName
+ * to IssuerOrgUnit) whose value was empty between its quotes (the constant
+ * " "). Every other field is a separate allocation. */
 typedef struct ProtectRule {
     char *Directive;
     char *Template;
@@ -84,7 +90,11 @@ typedef struct ProtectRule {
     char *IssuerOrgUnit;
 } ProtectRule;
 
-/* An LDAPInfo block; null = absent. */
+/* An LDAPInfo block; null = absent. In a record from HTTPDGetLDAPRule a
+ * quoted field (KeyLabel, ServerDN and UserSearchBase to GroupMemberAttrs)
+ * whose value was empty between its quotes points to the constant " " of the
+ * library, which the caller must not release; every other field is a
+ * separate allocation. */
 typedef struct LDAPRule {
     char *Name;
     char *Host;
@@ -109,7 +119,8 @@ typedef struct LDAPRule {
     char *CacheTimeout;
 } LDAPRule;
 
-/* A Member block. Record order differs from the written line order. */
+/* A Member block. Record order differs from the written line order. The
+ * library never hands one out. */
 typedef struct MemberRule {
     char *Name;
     char *RCAAddr;
@@ -122,7 +133,13 @@ typedef struct MemberRule {
     char *ReuseAddr;
 } MemberRule;
 
-/* The name, description, active days and times of a DefinePicsRule block. */
+/* The name, description, active days and times of a DefinePicsRule block.
+ * In a record from HTTPDGetPicsFilterRule two kinds of field may point to
+ * constant texts of the library, which the caller must not release:
+ * Description when the name clause holds no description (the constant ""),
+ * and ActiveDays, StartTime or EndTime when its value was empty between its
+ * quotes (the constant " "). RuleName and every other text are separate
+ * allocations. */
 typedef struct PicsFilterRule {
     char *RuleName;
     char *Description;
@@ -132,7 +149,8 @@ typedef struct PicsFilterRule {
 } PicsFilterRule;
 
 /* Values of a PICS clause: slot 0 unused, values from slot 1 on, ended by
- * the first null slot. */
+ * the first null slot. Every value that HTTPDGetPicsFilterSubdirective stores
+ * is a separate allocation; none is a constant of the library. */
 typedef char **PicsValueList;
 
 /* ---- Line list ---- */
@@ -231,8 +249,13 @@ CONFKIT_API void CONFKIT_CALL HTTPDReplaceRules(ConfigDocument *doc, int32_t id,
 /* The Protection or Protect entry of that name, as a new record, or null. */
 CONFKIT_API ProtectRule *CONFKIT_CALL HTTPDGetProtectRule(ConfigDocument *doc, const char *name);
 /* Writes rule (mode 3 replace, 2 after, else before the entry named name).
- * 1 written (or null record), 2 no Directive, 3 no Template nor SetupName,
- * 0 when memory ran out (the document is then unchanged). */
+ * 1 written (or null record), 2 no Directive, 3 no Template nor SetupName;
+ * 0 when the record is refused because its written text would not read back
+ * as the same record (a value holding "{" or "}", a line feed anywhere but
+ * at the very end of a body value, a header word that is empty, holds a
+ * blank or a "#" that hides what follows it, a value too long for its line;
+ * values are never cut), and 0 when memory ran out. The document is
+ * unchanged whenever the result is not 1. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutProtectRule(ConfigDocument *doc, const ProtectRule *rule,
                                                      const char *name, int32_t mode);
 /* Removes the entry (line or block) named name; returns the Line after it. */
@@ -246,10 +269,17 @@ CONFKIT_API Line *CONFKIT_CALL HTTPDDeleteMemberRule(ConfigDocument *doc, const 
 
 /* The LDAPInfo block of that name, as a new record, or null. */
 CONFKIT_API LDAPRule *CONFKIT_CALL HTTPDGetLDAPRule(ConfigDocument *doc, const char *name);
-/* Writes an LDAPInfo block (modes as for Protect). 1 written, 0 no Name. */
+/* Writes an LDAPInfo block (modes as for Protect). 1 written; 0 when the
+ * record or its Name is null, when the record is refused because its
+ * written text would not read back as the same record (as for
+ * HTTPDPutProtectRule; an empty Name too), or when memory ran out, the
+ * document then unchanged. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutLDAPRule(ConfigDocument *doc, const LDAPRule *rule,
                                                   const char *name, int32_t mode);
-/* Writes a Member block (modes as for Protect). 1 written, 0 no Name. */
+/* Writes a Member block (modes as for Protect). 1 written; 0 when the
+ * record or its Name is null, when the record is refused because its lines
+ * would not read back with its values (as for HTTPDPutLDAPRule), or when
+ * memory ran out, the document then unchanged. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutMemberRule(ConfigDocument *doc, const MemberRule *rule,
                                                     const char *name, int32_t mode);
 

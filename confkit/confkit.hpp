@@ -19,6 +19,7 @@
 #define CONFKIT_HPP
 
 #include "confkit.h"
+#include "confkit_records.hpp"
 
 #include <algorithm>
 #include <cstddef>
@@ -162,112 +163,8 @@ inline std::string RuleName(int32_t id) {
 
 // ---- Records ----
 
-template <class R> struct Field {
-    const char *name;
-    char *R::*member;
-};
-
-// The fields of each record, by name, in record order.
-template <class R> struct RecordFields;
-
-#define CONFKIT_FIELD(R, f)                                                                        \
-    Field<R> {                                                                                     \
-#f, &R::f                                                                                  \
-    }
-template <> struct RecordFields<ProtectRule> {
-    static const std::vector<Field<ProtectRule>> &List() {
-        using R = ProtectRule;
-        static const std::vector<Field<R>> list = {
-            CONFKIT_FIELD(R, Directive),
-            CONFKIT_FIELD(R, Template),
-            CONFKIT_FIELD(R, SetupName),
-            CONFKIT_FIELD(R, UserID),
-            CONFKIT_FIELD(R, Address),
-            CONFKIT_FIELD(R, GroupID),
-            CONFKIT_FIELD(R, ServerID),
-            CONFKIT_FIELD(R, AuthType),
-            CONFKIT_FIELD(R, GetMask),
-            CONFKIT_FIELD(R, PutMask),
-            CONFKIT_FIELD(R, PostMask),
-            CONFKIT_FIELD(R, Mask),
-            CONFKIT_FIELD(R, ACLOverride),
-            CONFKIT_FIELD(R, PasswdFile),
-            CONFKIT_FIELD(R, GroupFile),
-            CONFKIT_FIELD(R, DeleteMask),
-            CONFKIT_FIELD(R, SSL_ClientAuth),
-            CONFKIT_FIELD(R, CommonName),
-            CONFKIT_FIELD(R, IssuerCommonName),
-            CONFKIT_FIELD(R, Country),
-            CONFKIT_FIELD(R, IssuerCountry),
-            CONFKIT_FIELD(R, Locality),
-            CONFKIT_FIELD(R, IssuerLocality),
-            CONFKIT_FIELD(R, StateOrProvince),
-            CONFKIT_FIELD(R, IssuerStateOrProvince),
-            CONFKIT_FIELD(R, Organization),
-            CONFKIT_FIELD(R, IssuerOrganization),
-            CONFKIT_FIELD(R, OrgUnit),
-            CONFKIT_FIELD(R, IssuerOrgUnit),
-        };
-        return list;
-    }
-};
-
-template <> struct RecordFields<LDAPRule> {
-    static const std::vector<Field<LDAPRule>> &List() {
-        using R = LDAPRule;
-        static const std::vector<Field<R>> list = {
-            CONFKIT_FIELD(R, Name),
-            CONFKIT_FIELD(R, Host),
-            CONFKIT_FIELD(R, Port),
-            CONFKIT_FIELD(R, Transport),
-            CONFKIT_FIELD(R, KeyFileName),
-            CONFKIT_FIELD(R, KeyLabel),
-            CONFKIT_FIELD(R, ClientAuthType),
-            CONFKIT_FIELD(R, ServerAuthType),
-            CONFKIT_FIELD(R, ServerDN),
-            CONFKIT_FIELD(R, ServerPasswordStashFile),
-            CONFKIT_FIELD(R, UserSearchBase),
-            CONFKIT_FIELD(R, UserNameFilter),
-            CONFKIT_FIELD(R, UserNameFieldSep),
-            CONFKIT_FIELD(R, UserCertFilter),
-            CONFKIT_FIELD(R, GroupSearchBase),
-            CONFKIT_FIELD(R, GroupNameFilter),
-            CONFKIT_FIELD(R, GroupMemberAttrs),
-            CONFKIT_FIELD(R, IdleConnTimeout),
-            CONFKIT_FIELD(R, WaitToRetryConnTime),
-            CONFKIT_FIELD(R, SearchTimeout),
-            CONFKIT_FIELD(R, CacheTimeout),
-        };
-        return list;
-    }
-};
-
-template <> struct RecordFields<MemberRule> {
-    static const std::vector<Field<MemberRule>> &List() {
-        using R = MemberRule;
-        static const std::vector<Field<R>> list = {
-            CONFKIT_FIELD(R, Name),      CONFKIT_FIELD(R, RCAAddr),
-            CONFKIT_FIELD(R, RCAPort),   CONFKIT_FIELD(R, CacheRoot),
-            CONFKIT_FIELD(R, CacheSize), CONFKIT_FIELD(R, CacheSizeSuffix),
-            CONFKIT_FIELD(R, Timeout),   CONFKIT_FIELD(R, BindSpecific),
-            CONFKIT_FIELD(R, ReuseAddr),
-        };
-        return list;
-    }
-};
-
-template <> struct RecordFields<PicsFilterRule> {
-    static const std::vector<Field<PicsFilterRule>> &List() {
-        using R = PicsFilterRule;
-        static const std::vector<Field<R>> list = {
-            CONFKIT_FIELD(R, RuleName),   CONFKIT_FIELD(R, Description),
-            CONFKIT_FIELD(R, ActiveDays), CONFKIT_FIELD(R, StartTime),
-            CONFKIT_FIELD(R, EndTime),
-        };
-        return list;
-    }
-};
-#undef CONFKIT_FIELD
+// The fields of each record, in record order: RecordFields<R>::List(), from
+// confkit_records.hpp.
 
 namespace detail {
 
@@ -516,6 +413,9 @@ class Document {
     }
     void PutProtect(const ProtectRule &rule, const std::string &name, PutMode mode) {
         switch (HTTPDPutProtectRule(doc_, &rule, name.c_str(), static_cast<int32_t>(mode))) {
+        case 0:
+            throw Error("the protection record was not written: a value would not read back "
+                        "as given");
         case 2:
             throw Error("a protection record needs a Directive");
         case 3:
@@ -531,11 +431,11 @@ class Document {
     }
     void PutLDAP(const LDAPRule &rule, const std::string &name, PutMode mode) {
         if (!HTTPDPutLDAPRule(doc_, &rule, name.c_str(), static_cast<int32_t>(mode)))
-            throw Error("an LDAP record needs a Name");
+            throw Refused("an LDAP", rule.Name);
     }
     void PutMember(const MemberRule &rule, const std::string &name, PutMode mode) {
         if (!HTTPDPutMemberRule(doc_, &rule, name.c_str(), static_cast<int32_t>(mode)))
-            throw Error("a member record needs a Name");
+            throw Refused("a member", rule.Name);
     }
 
     // PICS filter rules and their clauses.
@@ -578,6 +478,11 @@ class Document {
     }
 
   private:
+    static Error Refused(const std::string &kind, const char *name) {
+        if (!name) return Error(kind + " record needs a Name");
+        return Error(kind + " record was not written: a value would not read back as given");
+    }
+
     // The library does not know the size of a value list: a rule cannot give
     // more values than the document has lines plus quoted texts.
     std::size_t ValueCapacity() const {

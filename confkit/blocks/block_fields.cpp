@@ -1,14 +1,9 @@
-// Subdirective values read from block lines, and the writer of lines with
-// several values.
+// Subdirective values read from block lines, and the writing of block lines.
 #include "blocks/block_fields.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <new>
-#include <string>
-#include <vector>
+#include <string_view>
 
 namespace confkit::blocks {
 
@@ -46,47 +41,18 @@ char *UnquotedValue(const char *line, LineEndCut cut) {
     return value;
 }
 
-namespace {
-
-// The longest length every value may keep so that the values together take
-// at most room characters: short values stay whole, long ones share the rest.
-std::size_t ValueCap(std::vector<std::size_t> lengths, std::size_t room) {
-    std::sort(lengths.begin(), lengths.end());
-    std::size_t left = lengths.size();
-    for (std::size_t length : lengths) {
-        if (length * left > room) return room / left;
-        room -= length;
-        --left;
+void AddLines(Chain &chain, const layout::WrittenLines &lines) {
+    for (const layout::WrittenLine &line : lines) {
+        const std::string text = layout::Join(line);
+        std::string_view rest = text;
+        // A value that carries its own line end makes two lines of the file.
+        while (!rest.empty()) {
+            const std::size_t end = rest.find('\n');
+            const std::size_t length = end == std::string_view::npos ? rest.size() : end + 1;
+            chain.Add(rest.substr(0, length));
+            rest.remove_prefix(length);
+        }
     }
-    return SIZE_MAX;
-}
-
-} // namespace
-
-Line *MakeValuesLine(std::initializer_list<Piece> pieces) {
-    std::vector<Piece> parts(pieces);
-    std::size_t fixed = 0;
-    std::vector<std::size_t> lengths;
-    for (const Piece &p : parts) {
-        if (p.isValue)
-            lengths.push_back(p.text.size());
-        else
-            fixed += p.text.size();
-    }
-    const bool endsWithNewline = !parts.empty() && !parts.back().isValue &&
-                                 !parts.back().text.empty() && parts.back().text.back() == '\n';
-    const std::size_t limit = kMaxLineChars + (endsWithNewline ? 1 : 0);
-    const std::size_t room = limit > fixed ? limit - fixed : 0;
-    const std::size_t cap = ValueCap(lengths, room);
-    for (Piece &p : parts) {
-        if (p.isValue && p.text.size() > cap) p.text = p.text.substr(0, cap);
-    }
-    std::string line;
-    for (const Piece &p : parts)
-        line += p.text;
-    Line *made = MakeLine(line);
-    if (!made) throw std::bad_alloc();
-    return made;
 }
 
 } // namespace confkit::blocks

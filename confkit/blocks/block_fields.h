@@ -1,12 +1,11 @@
-// Reading subdirective values out of block lines and writing lines that carry
-// several values. Private to confkit/blocks.
+// Reading subdirective values out of block lines, and writing the lines of a
+// block. Private to confkit/blocks.
 #ifndef CONFKIT_BLOCKS_BLOCK_FIELDS_H
 #define CONFKIT_BLOCKS_BLOCK_FIELDS_H
 
+#include "blocks/block_layout.h"
+#include "confkit_records.hpp"
 #include "internal.h"
-
-#include <initializer_list>
-#include <string_view>
 
 namespace confkit::blocks {
 
@@ -35,24 +34,25 @@ enum class LineEndCut { AtCRorLF, AtLF };
 // nullptr when the line has no second token. Quotes before trailing blanks stay.
 char *UnquotedValue(const char *line, LineEndCut cut);
 
-// A piece of a written line: fixed text, or a value that may be cut.
-struct Piece {
-    std::string_view text;
-    bool isValue;
-};
-inline Piece Text(std::string_view s) {
-    return {s, false};
-}
-inline Piece Value(const char *s) {
-    return {s ? std::string_view(s) : std::string_view(), true};
+// Reads the body of the block whose header is header, the header line
+// included, up to the block end (or the document's end): a line whose first
+// token is the keyword of one of R's body fields sets that field to
+// read(form, line text). A keyword given twice keeps its last value.
+template <class R, class Read> void ReadBody(R &record, Line *header, Read read) {
+    Line *end = BlockEnd(header);
+    for (Line *line = header; line && line != end; line = line->next) {
+        for (const Field<R> &f : RecordFields<R>::List()) {
+            if (f.form == FieldForm::Header || !TokenMatch(line->text, f.name)) continue;
+            SetField(record.*f.member, read(f.form, line->text));
+            break;
+        }
+    }
 }
 
-// A new Line holding the pieces in order. When the result would be longer
-// than a Line read from a file (1023 characters before a final "\n"), the
-// longest values are cut to a common length, so that short values stay whole
-// and the fixed text (keywords, quotes, the "\n") keeps its place. Throws
+// Appends the written lines to chain, one Line for each line of the file they
+// make. The record checks have made sure that every one fits. Throws
 // std::bad_alloc when no memory.
-Line *MakeValuesLine(std::initializer_list<Piece> pieces);
+void AddLines(Chain &chain, const layout::WrittenLines &lines);
 
 } // namespace confkit::blocks
 

@@ -3,9 +3,15 @@
 #ifndef CONFKIT_BLOCKS_ENTRY_SCAN_H
 #define CONFKIT_BLOCKS_ENTRY_SCAN_H
 
+#include "blocks/block_fields.h"
 #include "internal.h"
 
 namespace confkit::blocks {
+
+// Modes of the Protect, LDAPInfo and Member puts; any other value means
+// "before".
+constexpr int32_t kModeAfter = 2;
+constexpr int32_t kModeReplace = 3;
 
 // The first Line whose second token is name (ignoring case), whatever its
 // directive. Comment lines have no second token and never qualify.
@@ -46,6 +52,24 @@ Place PlaceOf(const Removal &removal);
 // Splices a free-standing chain into the document at place. A document
 // without Lines receives the chain as its whole body.
 void PutChain(ConfigDocument *doc, const Place &place, Line *chain);
+
+// The put of a record: 0 when check refuses it (it would not read back);
+// otherwise its lines are made before choose() picks their place (which may
+// remove the entry they replace), so that running out of memory also leaves
+// the document as it was and answers 0; then 1. A null document is left
+// alone and answers 1.
+template <class R, class Check, class Choose>
+int32_t PutRecord(ConfigDocument *doc, const R &record, Check check, Choose choose) {
+    return NoThrow<int32_t>(0, [&]() -> int32_t {
+        if (check(record)) return 0;
+        if (!doc) return 1;
+        Chain chain;
+        AddLines(chain, layout::Lines(record));
+        const Place place = choose();
+        PutChain(doc, place, chain.Release());
+        return 1;
+    });
+}
 
 } // namespace confkit::blocks
 

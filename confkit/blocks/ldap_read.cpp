@@ -6,64 +6,21 @@
 
 namespace {
 
-using confkit::blocks::LineEndCut;
-using confkit::blocks::SetField;
+using confkit::FieldForm;
 
-enum class ValueKind { Plain, Quoted, Timeout };
-
-struct Subdirective {
-    const char *keyword;
-    char *LDAPRule::*field;
-    ValueKind kind;
-};
-
-const Subdirective kSubdirectives[] = {
-    {"Host", &LDAPRule::Host, ValueKind::Plain},
-    {"Port", &LDAPRule::Port, ValueKind::Plain},
-    {"Transport", &LDAPRule::Transport, ValueKind::Plain},
-    {"KeyFileName", &LDAPRule::KeyFileName, ValueKind::Plain},
-    {"KeyLabel", &LDAPRule::KeyLabel, ValueKind::Quoted},
-    {"ClientAuthType", &LDAPRule::ClientAuthType, ValueKind::Plain},
-    {"ServerAuthType", &LDAPRule::ServerAuthType, ValueKind::Plain},
-    {"ServerDN", &LDAPRule::ServerDN, ValueKind::Quoted},
-    {"ServerPasswordStashFile", &LDAPRule::ServerPasswordStashFile, ValueKind::Plain},
-    {"UserSearchbase", &LDAPRule::UserSearchBase, ValueKind::Quoted},
-    {"UserNameFilter", &LDAPRule::UserNameFilter, ValueKind::Quoted},
-    {"UserNameFieldSep", &LDAPRule::UserNameFieldSep, ValueKind::Quoted},
-    {"UserCertFilter", &LDAPRule::UserCertFilter, ValueKind::Quoted},
-    {"GroupSearchBase", &LDAPRule::GroupSearchBase, ValueKind::Quoted},
-    {"GroupNameFilter", &LDAPRule::GroupNameFilter, ValueKind::Quoted},
-    {"GroupMemberAttrs", &LDAPRule::GroupMemberAttrs, ValueKind::Quoted},
-    {"IdleConnTimeout", &LDAPRule::IdleConnTimeout, ValueKind::Timeout},
-    {"WaitToRetryConnTime", &LDAPRule::WaitToRetryConnTime, ValueKind::Timeout},
-    {"SearchTimeout", &LDAPRule::SearchTimeout, ValueKind::Timeout},
-    {"CacheTimeout", &LDAPRule::CacheTimeout, ValueKind::Timeout},
-};
-
-// The value up to the line end; nullptr when the line has none.
-char *ValueToLineEnd(const char *line) {
-    char *value = confkit::blocks::RestOfLine(line);
-    if (value) CutAtChar(value, '\n');
-    return value;
-}
-
-void ReadSubdirective(LDAPRule *rule, const char *line) {
-    for (const Subdirective &s : kSubdirectives) {
-        if (!TokenMatch(line, s.keyword)) continue;
-        char *&field = rule->*s.field;
-        switch (s.kind) {
-        case ValueKind::Plain:
-            SetField(field, ValueToLineEnd(line));
-            break;
-        case ValueKind::Quoted:
-            SetField(field, confkit::blocks::UnquotedValue(line, LineEndCut::AtLF));
-            break;
-        case ValueKind::Timeout:
-            // The number, its unit word and the line end, as they stand.
-            SetField(field, confkit::blocks::RestOfLine(line));
-            break;
-        }
-        return;
+// A value up to its line end; a quoted one without its quotes; a time-out with
+// its unit word and line end, as they stand.
+char *ReadValue(FieldForm form, const char *line) {
+    switch (form) {
+    case FieldForm::Quoted:
+        return confkit::blocks::UnquotedValue(line, confkit::blocks::LineEndCut::AtLF);
+    case FieldForm::Unit:
+        return confkit::blocks::RestOfLine(line);
+    default: {
+        char *value = confkit::blocks::RestOfLine(line);
+        if (value) CutAtChar(value, '\n');
+        return value;
+    }
     }
 }
 
@@ -87,10 +44,7 @@ extern "C" CONFKIT_API LDAPRule *CONFKIT_CALL HTTPDGetLDAPRule(ConfigDocument *d
         auto *rule = static_cast<LDAPRule *>(std::calloc(1, sizeof(LDAPRule)));
         if (!rule) return nullptr;
         rule->Name = TokenDup(TokenNext(header->text));
-        Line *end = confkit::BlockEnd(header);
-        for (Line *line = header; line && line != end; line = line->next) {
-            ReadSubdirective(rule, line->text);
-        }
+        confkit::blocks::ReadBody(*rule, header, ReadValue);
         return rule;
     });
 }

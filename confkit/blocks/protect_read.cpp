@@ -7,61 +7,19 @@
 
 namespace {
 
+using confkit::FieldForm;
 using confkit::blocks::LineEndCut;
-using confkit::blocks::SetField;
 
-enum class ValueKind { Plain, Flag, Certificate };
-
-struct Subdirective {
-    const char *keyword;
-    char *ProtectRule::*field;
-    ValueKind kind;
-};
-
-const Subdirective kSubdirectives[] = {
-    {"UserID", &ProtectRule::UserID, ValueKind::Plain},
-    {"GroupID", &ProtectRule::GroupID, ValueKind::Plain},
-    {"ServerID", &ProtectRule::ServerID, ValueKind::Plain},
-    {"AuthType", &ProtectRule::AuthType, ValueKind::Plain},
-    {"GetMask", &ProtectRule::GetMask, ValueKind::Plain},
-    {"PutMask", &ProtectRule::PutMask, ValueKind::Plain},
-    {"PostMask", &ProtectRule::PostMask, ValueKind::Plain},
-    {"Mask", &ProtectRule::Mask, ValueKind::Plain},
-    {"ACLOverride", &ProtectRule::ACLOverride, ValueKind::Plain},
-    {"PasswdFile", &ProtectRule::PasswdFile, ValueKind::Plain},
-    {"GroupFile", &ProtectRule::GroupFile, ValueKind::Plain},
-    {"DeleteMask", &ProtectRule::DeleteMask, ValueKind::Plain},
-    {"SSL_ClientAuth", &ProtectRule::SSL_ClientAuth, ValueKind::Flag},
-    {"CommonName", &ProtectRule::CommonName, ValueKind::Certificate},
-    {"IssuerCommonName", &ProtectRule::IssuerCommonName, ValueKind::Certificate},
-    {"Country", &ProtectRule::Country, ValueKind::Certificate},
-    {"IssuerCountry", &ProtectRule::IssuerCountry, ValueKind::Certificate},
-    {"Locality", &ProtectRule::Locality, ValueKind::Certificate},
-    {"IssuerLocality", &ProtectRule::IssuerLocality, ValueKind::Certificate},
-    {"StateOrProvince", &ProtectRule::StateOrProvince, ValueKind::Certificate},
-    {"IssuerStateOrProvince", &ProtectRule::IssuerStateOrProvince, ValueKind::Certificate},
-    {"Organization", &ProtectRule::Organization, ValueKind::Certificate},
-    {"IssuerOrganization", &ProtectRule::IssuerOrganization, ValueKind::Certificate},
-    {"OrgUnit", &ProtectRule::OrgUnit, ValueKind::Certificate},
-    {"IssuerOrgUnit", &ProtectRule::IssuerOrgUnit, ValueKind::Certificate},
-};
-
-void ReadSubdirective(ProtectRule *rule, const char *line) {
-    for (const Subdirective &s : kSubdirectives) {
-        if (!TokenMatch(line, s.keyword)) continue;
-        char *&field = rule->*s.field;
-        switch (s.kind) {
-        case ValueKind::Plain:
-            SetField(field, confkit::blocks::RestOfLine(line));
-            break;
-        case ValueKind::Flag:
-            SetField(field, confkit::blocks::kFlagSet);
-            break;
-        case ValueKind::Certificate:
-            SetField(field, confkit::blocks::UnquotedValue(line, LineEndCut::AtCRorLF));
-            break;
-        }
-        return;
+// Plain values keep the rest of their line; a flag reads as "1" whatever
+// follows its keyword; a certificate value loses its line end and its quotes.
+char *ReadValue(FieldForm form, const char *line) {
+    switch (form) {
+    case FieldForm::Flag:
+        return const_cast<char *>(confkit::blocks::kFlagSet);
+    case FieldForm::Certificate:
+        return confkit::blocks::UnquotedValue(line, LineEndCut::AtCRorLF);
+    default:
+        return confkit::blocks::RestOfLine(line);
     }
 }
 
@@ -85,10 +43,7 @@ void ReadBlock(ProtectRule *rule, Line *header, const char *second) {
         if (word && !std::strchr(word, '{')) rule->Address = TokenDup(TokenNext(third));
         std::free(word);
     }
-    Line *end = confkit::BlockEnd(header);
-    for (Line *line = header; line && line != end; line = line->next) {
-        ReadSubdirective(rule, line->text);
-    }
+    confkit::blocks::ReadBody(*rule, header, ReadValue);
 }
 
 } // namespace

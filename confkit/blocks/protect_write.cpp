@@ -2,6 +2,7 @@
 // Protect entry, in the place of the entry it replaces or among its kind.
 #include "blocks/block_fields.h"
 #include "blocks/entry_scan.h"
+#include "blocks/record_check.h"
 #include "common/text.h"
 
 #include <array>
@@ -10,111 +11,9 @@
 
 namespace {
 
-using confkit::Chain;
-using confkit::blocks::MakeValuesLine;
+using confkit::blocks::kModeAfter;
+using confkit::blocks::kModeReplace;
 using confkit::blocks::Place;
-using confkit::blocks::Text;
-using confkit::blocks::Value;
-
-constexpr int32_t kModeAfter = 2;
-constexpr int32_t kModeReplace = 3;
-
-enum class BodyKind { Certificate, Flag, Plain };
-
-struct BodyLine {
-    char *ProtectRule::*field;
-    const char *head; // indentation and keyword, padded to where the value begins
-    BodyKind kind;
-};
-
-// Body lines top to bottom.
-const BodyLine kBodyLines[] = {
-    {&ProtectRule::IssuerOrgUnit, "      IssuerOrgUnit   ", BodyKind::Certificate},
-    {&ProtectRule::OrgUnit, "      OrgUnit   ", BodyKind::Certificate},
-    {&ProtectRule::IssuerOrganization, "      IssuerOrganization   ", BodyKind::Certificate},
-    {&ProtectRule::Organization, "      Organization   ", BodyKind::Certificate},
-    {&ProtectRule::IssuerStateOrProvince, "      IssuerStateOrProvince   ", BodyKind::Certificate},
-    {&ProtectRule::StateOrProvince, "      StateOrProvince   ", BodyKind::Certificate},
-    {&ProtectRule::IssuerLocality, "      IssuerLocality   ", BodyKind::Certificate},
-    {&ProtectRule::Locality, "      Locality   ", BodyKind::Certificate},
-    {&ProtectRule::IssuerCountry, "      IssuerCountry   ", BodyKind::Certificate},
-    {&ProtectRule::Country, "      Country   ", BodyKind::Certificate},
-    {&ProtectRule::IssuerCommonName, "      IssuerCommonName   ", BodyKind::Certificate},
-    {&ProtectRule::CommonName, "      CommonName   ", BodyKind::Certificate},
-    {&ProtectRule::SSL_ClientAuth, "      SSL_ClientAuth  client\n", BodyKind::Flag},
-    {&ProtectRule::GroupFile, "      GroupFile    ", BodyKind::Plain},
-    {&ProtectRule::PasswdFile, "      PasswdFile   ", BodyKind::Plain},
-    {&ProtectRule::ACLOverride, "      ACLOverride  ", BodyKind::Plain},
-    {&ProtectRule::Mask, "      Mask         ", BodyKind::Plain},
-    {&ProtectRule::DeleteMask, "      DeleteMask   ", BodyKind::Plain},
-    {&ProtectRule::PostMask, "      PostMask     ", BodyKind::Plain},
-    {&ProtectRule::PutMask, "      PutMask      ", BodyKind::Plain},
-    {&ProtectRule::GetMask, "      GetMask      ", BodyKind::Plain},
-    {&ProtectRule::AuthType, "      AuthType     ", BodyKind::Plain},
-    {&ProtectRule::ServerID, "      ServerID     ", BodyKind::Plain},
-    {&ProtectRule::GroupID, "      GroupID      ", BodyKind::Plain},
-    {&ProtectRule::UserID, "      UserID       ", BodyKind::Plain},
-};
-
-bool HasAddress(const ProtectRule *rule) {
-    return rule->Address && *rule->Address;
-}
-
-void WriteBodyLine(Chain &chain, const BodyLine &body, const char *value) {
-    switch (body.kind) {
-    case BodyKind::Flag:
-        // Written only when the flag's text holds a "1".
-        if (std::strchr(value, '1')) chain.Append(MakeValuesLine({Text(body.head)}));
-        break;
-    case BodyKind::Certificate:
-        // A value with a space in it is written in quotes.
-        if (std::strchr(value, ' ')) {
-            chain.Append(MakeValuesLine({Text(body.head), Text("\""), Value(value), Text("\"\n")}));
-        } else {
-            chain.Append(MakeValuesLine({Text(body.head), Value(value), Text("\n")}));
-        }
-        break;
-    case BodyKind::Plain:
-        chain.Append(MakeValuesLine({Text(body.head), Value(value), Text("\n")}));
-        break;
-    }
-}
-
-// "directive  template  setup[  FOR address]"
-void WriteOneLine(Chain &chain, const ProtectRule *rule) {
-    if (HasAddress(rule)) {
-        chain.Append(MakeValuesLine({Value(rule->Directive), Text("  "), Value(rule->Template),
-                                     Text("  "), Value(rule->SetupName), Text("  FOR "),
-                                     Value(rule->Address), Text("\n")}));
-    } else {
-        chain.Append(MakeValuesLine({Value(rule->Directive), Text("  "), Value(rule->Template),
-                                     Text("  "), Value(rule->SetupName), Text("\n")}));
-    }
-}
-
-// "directive  name[  FOR address]  {", the body, "}". The address sits after
-// "FOR", where the reader looks for it.
-void WriteBlock(Chain &chain, const ProtectRule *rule) {
-    const char *name = rule->Template ? rule->Template : rule->SetupName;
-    if (HasAddress(rule)) {
-        chain.Append(MakeValuesLine({Value(rule->Directive), Text("  "), Value(name),
-                                     Text("  FOR "), Value(rule->Address), Text("  {\n")}));
-    } else {
-        chain.Append(
-            MakeValuesLine({Value(rule->Directive), Text("  "), Value(name), Text("  {\n")}));
-    }
-    for (const BodyLine &body : kBodyLines) {
-        if (const char *value = rule->*body.field) WriteBodyLine(chain, body, value);
-    }
-    chain.Append(MakeValuesLine({Text("}\n")}));
-}
-
-void WriteEntry(Chain &chain, const ProtectRule *rule) {
-    if (rule->Template && rule->SetupName)
-        WriteOneLine(chain, rule);
-    else
-        WriteBlock(chain, rule);
-}
 
 // Next to the Protect entry of that template: after its line or its block in
 // mode 2, before it otherwise.
@@ -181,13 +80,6 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDPutProtectRule(ConfigDocument *
     if (!rule) return 1;
     if (!rule->Directive) return 2;
     if (!rule->Template && !rule->SetupName) return 3;
-    // An allocation failure leaves the document as it was and answers 0.
-    return confkit::NoThrow<int32_t>(0, [&]() -> int32_t {
-        if (!doc) return 1;
-        Chain chain;
-        WriteEntry(chain, rule);
-        const Place place = ChoosePlace(doc, rule, name, mode);
-        confkit::blocks::PutChain(doc, place, chain.Release());
-        return 1;
-    });
+    return confkit::blocks::PutRecord(doc, *rule, valuecheck::CheckProtect,
+                                      [&] { return ChoosePlace(doc, rule, name, mode); });
 }

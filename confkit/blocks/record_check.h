@@ -1,77 +1,169 @@
 // The checks of Protect, Protection, LDAPInfo and Member records before they
 // are written: a record whose written text would not read back as the same
-// record is refused. The library's put operations and the programs built on
-// it compile in the same checks (header-only; nothing here needs more than
-// the public header).
+// record is refused. Each value is judged in its place in the written text
+// (block_layout.h), by the way the reader takes it back from there. The
+// library's put operations and the programs built on it compile in the same
+// checks (header-only; nothing here needs more than the installed headers).
 #ifndef CONFKIT_BLOCKS_RECORD_CHECK_H
 #define CONFKIT_BLOCKS_RECORD_CHECK_H
 
+#include "block_layout.h"
+#include "common/text.h"
 #include "common/value_check.h"
 #include "confkit.h"
-
-#include <initializer_list>
-#include <utility>
 
 namespace valuecheck {
 
 namespace detail {
-template <class R>
-Verdict CheckFields(const R &record, std::initializer_list<std::pair<const char *, char *R::*>> fields) {
-    for (const auto &[name, member] : fields) {
-        const char *value = record.*member;
-        if (!value) continue;
-        std::string_view text(value);
-        if (Verdict v = CheckOneLine(name, text, true)) return v;
-        if (Verdict v = CheckFits(name, text.size(), 0)) return v;
+
+using confkit::layout::Piece;
+using confkit::layout::Reading;
+using confkit::layout::WrittenLine;
+using confkit::layout::WrittenLines;
+
+// What a reader passes over before a value (a line feed ends the line).
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '@';
+}
+
+// A word of a header line: found with the token rules, so it holds no token
+// white space, and "#" starts a comment that hides what follows it.
+inline Verdict CheckWord(const Piece &p) {
+    if (p.text.empty()) return Refuse(p.field, "is empty; its header line needs a word there");
+    for (char c : p.text)
+        if (ascii::IsTokenSpace(c))
+            return Refuse(p.field, "holds " + NameOf(c) + ", which ends a word of its header line");
+    const std::size_t hash = p.text.find('#');
+    if (hash == 0) return Refuse(p.field, "begins with \"#\", which makes it a comment");
+    if (hash != std::string::npos && p.reading == Reading::Word)
+        return Refuse(p.field, "holds \"#\", which hides the words after it from the reader");
+    return std::nullopt;
+}
+
+inline Verdict CheckValue(const Piece &p) {
+    if (Verdict v = CheckOneLine(p.field, p.text, true)) return v;
+    switch (p.reading) {
+    case Reading::Word:
+    case Reading::LastWord:
+        return CheckWord(p);
+    case Reading::Quoted:
+        if (!p.text.empty() && p.text.back() == '\n')
+            return Refuse(p.field, "ends with a line feed, which leaves its closing quote on a "
+                                   "line of its own");
+        return std::nullopt;
+    case Reading::Certificate:
+        for (char c : p.text)
+            if (c == '\r' || c == '\n')
+                return Refuse(p.field, "holds " + NameOf(c) + ", where the reader cuts the value");
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+// A body value read from its first character that is no blank: that
+// character must not start a comment, and a value whose own line end would
+// carry the rest of the line (another value) onto a line of its own is
+// refused.
+inline Verdict CheckRest(const WrittenLine &line) {
+    std::size_t i = 0;
+    while (i < line.size() && line[i].reading != Reading::Rest)
+        ++i;
+    for (std::size_t j = i; j < line.size(); ++j) {
+        const Piece &p = line[j];
+        if (p.reading != Reading::Rest || p.text.empty() || p.text.back() != '\n') continue;
+        for (std::size_t k = j + 1; k < line.size(); ++k)
+            if (line[k].field)
+                return Refuse(p.field, std::string("ends with a line feed, which moves ") +
+                                           line[k].field + " to a line of its own");
+    }
+    for (; i < line.size(); ++i) {
+        for (char c : line[i].text) {
+            if (IsBlank(c)) continue;
+            if (c == '#')
+                return Refuse(line[i].field, "begins with \"#\", which makes it a comment");
+            return std::nullopt;
+        }
     }
     return std::nullopt;
 }
+
+// Every line of the file that the written line makes fits a Line. When one
+// does not, its longest value is named, with the room the rest leaves it.
+inline Verdict CheckLength(const WrittenLine &line) {
+    std::size_t length = 0, longest = 0;
+    const char *field = nullptr;
+    for (const Piece &p : line) {
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = p.text.find('\n', start);
+            const std::size_t part = (end == std::string::npos ? p.text.size() : end) - start;
+            length += part;
+            if (p.field && part > longest) {
+                longest = part;
+                field = p.field;
+            }
+            if (end == std::string::npos) break;
+            if (length > kLineChars && field) return CheckFits(field, longest, length - longest);
+            length = longest = 0;
+            field = nullptr;
+            start = end + 1;
+        }
+    }
+    if (length > kLineChars && field) return CheckFits(field, longest, length - longest);
+    return std::nullopt;
+}
+
+inline Verdict CheckLines(const WrittenLines &lines) {
+    for (const WrittenLine &line : lines) {
+        for (const Piece &p : line)
+            if (p.field)
+                if (Verdict v = CheckValue(p)) return v;
+        if (Verdict v = CheckRest(line)) return v;
+        if (Verdict v = CheckLength(line)) return v;
+    }
+    return std::nullopt;
+}
+
+// Whether a body field's own line reads back as a value.
+inline bool ReadsAsValue(const confkit::Field<ProtectRule> &f, const char *value) {
+    if (!value) return false;
+    if (f.form == confkit::FieldForm::Flag) return std::strchr(value, '1') != nullptr;
+    if (f.form == confkit::FieldForm::Certificate) return *value != '\0';
+    for (const char *c = value; *c && *c != '\n'; ++c)
+        if (!IsBlank(*c)) return true;
+    return false;
+}
+
+// The reader of a block takes its header line for a body line too: a
+// directive that is a subdirective keyword reads as that subdirective unless
+// the subdirective's own line, further down, gives its value.
+inline Verdict CheckDirective(const ProtectRule &r) {
+    if (r.Template && r.SetupName) return std::nullopt;
+    for (const auto &f : confkit::RecordFields<ProtectRule>::List()) {
+        if (f.form == confkit::FieldForm::Header || !ascii::EqualNoCase(r.Directive, f.name))
+            continue;
+        if (!ReadsAsValue(f, r.*f.member))
+            return Refuse("Directive", std::string("is the keyword ") + f.name +
+                                           ", and the block has no line of its own for it");
+    }
+    return std::nullopt;
+}
+
 } // namespace detail
 
-#define CONFKIT_CHECKED(R, f) std::pair<const char *, char *R::*>(#f, &R::f)
-
 inline Verdict CheckProtect(const ProtectRule &r) {
-    using R = ProtectRule;
-    return detail::CheckFields(
-        r, {CONFKIT_CHECKED(R, Directive), CONFKIT_CHECKED(R, Template), CONFKIT_CHECKED(R, SetupName),
-            CONFKIT_CHECKED(R, UserID), CONFKIT_CHECKED(R, Address), CONFKIT_CHECKED(R, GroupID),
-            CONFKIT_CHECKED(R, ServerID), CONFKIT_CHECKED(R, AuthType), CONFKIT_CHECKED(R, GetMask),
-            CONFKIT_CHECKED(R, PutMask), CONFKIT_CHECKED(R, PostMask), CONFKIT_CHECKED(R, Mask),
-            CONFKIT_CHECKED(R, ACLOverride), CONFKIT_CHECKED(R, PasswdFile),
-            CONFKIT_CHECKED(R, GroupFile), CONFKIT_CHECKED(R, DeleteMask),
-            CONFKIT_CHECKED(R, CommonName), CONFKIT_CHECKED(R, IssuerCommonName),
-            CONFKIT_CHECKED(R, Country), CONFKIT_CHECKED(R, IssuerCountry),
-            CONFKIT_CHECKED(R, Locality), CONFKIT_CHECKED(R, IssuerLocality),
-            CONFKIT_CHECKED(R, StateOrProvince), CONFKIT_CHECKED(R, IssuerStateOrProvince),
-            CONFKIT_CHECKED(R, Organization), CONFKIT_CHECKED(R, IssuerOrganization),
-            CONFKIT_CHECKED(R, OrgUnit), CONFKIT_CHECKED(R, IssuerOrgUnit)});
+    if (Verdict v = detail::CheckLines(confkit::layout::Lines(r))) return v;
+    return detail::CheckDirective(r);
 }
 
 inline Verdict CheckLDAP(const LDAPRule &r) {
-    using R = LDAPRule;
-    return detail::CheckFields(
-        r, {CONFKIT_CHECKED(R, Name), CONFKIT_CHECKED(R, Host), CONFKIT_CHECKED(R, Port),
-            CONFKIT_CHECKED(R, Transport), CONFKIT_CHECKED(R, KeyFileName), CONFKIT_CHECKED(R, KeyLabel),
-            CONFKIT_CHECKED(R, ClientAuthType), CONFKIT_CHECKED(R, ServerAuthType),
-            CONFKIT_CHECKED(R, ServerDN), CONFKIT_CHECKED(R, ServerPasswordStashFile),
-            CONFKIT_CHECKED(R, UserSearchBase), CONFKIT_CHECKED(R, UserNameFilter),
-            CONFKIT_CHECKED(R, UserNameFieldSep), CONFKIT_CHECKED(R, UserCertFilter),
-            CONFKIT_CHECKED(R, GroupSearchBase), CONFKIT_CHECKED(R, GroupNameFilter),
-            CONFKIT_CHECKED(R, GroupMemberAttrs), CONFKIT_CHECKED(R, IdleConnTimeout),
-            CONFKIT_CHECKED(R, WaitToRetryConnTime), CONFKIT_CHECKED(R, SearchTimeout),
-            CONFKIT_CHECKED(R, CacheTimeout)});
+    return detail::CheckLines(confkit::layout::Lines(r));
 }
 
 inline Verdict CheckMember(const MemberRule &r) {
-    using R = MemberRule;
-    return detail::CheckFields(
-        r, {CONFKIT_CHECKED(R, Name), CONFKIT_CHECKED(R, RCAAddr), CONFKIT_CHECKED(R, RCAPort),
-            CONFKIT_CHECKED(R, CacheRoot), CONFKIT_CHECKED(R, CacheSize),
-            CONFKIT_CHECKED(R, CacheSizeSuffix), CONFKIT_CHECKED(R, Timeout),
-            CONFKIT_CHECKED(R, BindSpecific), CONFKIT_CHECKED(R, ReuseAddr)});
+    return detail::CheckLines(confkit::layout::Lines(r));
 }
-
-#undef CONFKIT_CHECKED
 
 } // namespace valuecheck
 

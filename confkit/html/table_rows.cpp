@@ -25,14 +25,16 @@ std::string_view RowText(const Line *rule, int32_t skipName) {
 }
 
 // A certificate label is written in quotes and may hold spaces: the first
-// character of the text closes the first word (and is itself dropped).
+// character of the text closes the first word (and is itself dropped). A
+// closed label is a word even when empty, so that the cells after it keep
+// their columns.
 std::vector<std::string_view> QuotedFirstWords(std::string_view text) {
     std::vector<std::string_view> words;
     if (text.empty()) return words;
     std::string_view rest = text.substr(1);
     std::size_t close = rest.find(text[0]);
     std::string_view label = rest.substr(0, close);
-    if (!label.empty()) words.push_back(label);
+    if (!label.empty() || close != std::string_view::npos) words.push_back(label);
     if (close != std::string_view::npos) {
         for (std::string_view w : SplitFields(rest.substr(close + 1), kCellDelims))
             words.push_back(w);
@@ -46,7 +48,7 @@ std::vector<std::string_view> QuotedFirstWords(std::string_view text) {
 void AppendCells(std::string &row, const std::vector<std::string_view> &words, int64_t column,
                  int32_t limit, bool failShift) {
     for (std::string_view word : words) {
-        if (word.front() == '#') break;
+        if (!word.empty() && word.front() == '#') break;
         ++column;
         if (failShift && column == 3 && column <= limit) {
             row += kNewCell; // column 3 stays empty

@@ -26,3 +26,12 @@ cmake -S "$source" -B "$work/cmake-build" -G Ninja -DCMAKE_PREFIX_PATH="$work/pr
 cmake --build "$work/cmake-build" >/dev/null
 expect_output "$work/cmake-build/consumer"
 echo "find_package consumer works"
+
+# The C++ interface compiles from the installed headers alone.
+include=$(find "$work/prefix" -name confkit.hpp -printf '%h\n' | head -1)
+[ -n "$include" ] || { echo "confkit.hpp not installed"; exit 1; }
+printf '#include <confkit.hpp>\nint main() { return confkit::RecordFields<LDAPRule>::List().size() == 21 ? 0 : 1; }\n' |
+  c++ -std=c++17 -Wall -Wextra -Wpedantic -Werror -I"$include" -x c++ - -o "$work/cpp-consumer" \
+    -L"$lib" -lconfkit
+LD_LIBRARY_PATH="$lib" "$work/cpp-consumer"
+echo "C++ headers work"

@@ -121,12 +121,12 @@ TEST(LDAPMemberWrite, LDAPInfoBlockText) {
                                          "      SearchTimeout            10 seconds\n"
                                          "      CacheTimeout             600 seconds\n"
                                          "}\n");
-    // Empty fields are left out like absent ones; an empty name is accepted.
+    // Empty fields are left out like absent ones.
     LDAPRule e{};
-    e.Name = S("");
+    e.Name = S("e");
     e.Host = S("");
     e.ServerDN = S("");
-    EXPECT_EQ(PutLDAP("", e, "x", 3), "LDAPInfo  {\n}\n");
+    EXPECT_EQ(PutLDAP("", e, "x", 3), "LDAPInfo e {\n}\n");
 }
 
 TEST(LDAPMemberWrite, MemberBlockWritesEveryLine) {

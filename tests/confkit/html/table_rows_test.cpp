@@ -62,6 +62,9 @@ TEST(GenTableItems, QuotedCertificateLabelIsOneCell) {
     EXPECT_EQ(Table("SSLServerCert xlabelx key.kdb\n", "SSLServerCert", 5, 1).out,
               "<tr><td>1</td><td>label</td><td>key.kdb</td></tr>\n");
     EXPECT_EQ(Table("SSLServerCert\n", "sslservercert", 5, 1).out, "<tr><td>1</td></tr>\n");
+    // An empty label keeps its cell, so the key file stays in its column.
+    EXPECT_EQ(Table("SSLServerCert \"\" key.kdb\n", "sslservercert", 5, 1).out,
+              "<tr><td>1</td><td></td><td>key.kdb</td></tr>\n");
 }
 
 TEST(GenTableItems, RowsAreNotCutAndTemplatesAreNotFormats) {
