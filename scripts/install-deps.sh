@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build binutils libgtest-dev libgmock-dev googletest
           nlohmann-json3-dev libcli11-dev clang libclang-rt-14-dev clang-tidy cppcheck
-          scdoc man-db groff-base patch ansible-core)
+          scdoc man-db groff-base patch ansible-core python3-pycodestyle yamllint)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
