@@ -166,7 +166,8 @@ void AddRuleCommands(CLI::App &app, Runner &run) {
 
     AddEdit(app, run, "add",
             "Add rules that the file does not hold yet, after the directive's last rule");
-    AddEdit(app, run, "remove", "Remove rules (all must be present, else nothing changes, unless --if-exists)");
+    AddEdit(app, run, "remove",
+            "Remove rules (all must be present, else nothing changes, unless --if-exists)");
     AddEdit(app, run, "replace", "Make the directive's rules exactly the given ones");
 }
 
