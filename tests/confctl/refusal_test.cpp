@@ -26,32 +26,38 @@ struct Refused {
     std::string message; // what follows "confctl: "
 };
 
+// Each case fails with status 2 and its message, and the file stays as it was.
+void ExpectRefused(const std::string &file, const std::vector<Refused> &cases) {
+    const std::string before = ReadFile(file);
+    for (const Refused &c : cases) {
+        auto run = Confctl(c.args, {c.input});
+        EXPECT_EQ(run.status, 2) << c.message;
+        EXPECT_EQ(run.err, "confctl: " + c.message + "\n");
+    }
+    EXPECT_EQ(ReadFile(file), before);
+}
+
 TEST(ConfctlRefuses, ListsWithoutARuleOfTheDirective) {
     TempDir dir;
     std::string file = dir.File("proxy.conf");
     WriteFile(file, kConfig);
     const std::string none =
         "no rule of the directive map given; --allow-empty says that an empty list is meant";
-    for (const Refused &c : std::vector<Refused>{
-             {{"replace", file, "Map", "-"}, "", none},
-             {{"replace", file, "Map", "-"}, "\n  \n# only a comment\n", none},
-             {{"replace", file, "Map"}, "", none},
-             {{"add", file, "Map", "", "# note"}, "", none},
-             {{"replace", file, "Map", "-"},
-              "Pass /x\n",
-              "standard input:1: 'Pass /x' is not a rule of the directive map"},
-             {{"replace", file, "Map", "-"},
-              "Map /a/* /b/*\nMap /x/* {\n",
-              "standard input:2: holds \"{\", which changes where a block ends"},
-             {{"add", file, "Map", "Map /x/* /y/*", "Map /z/* }"},
-              "",
-              "rule 2: holds \"}\", which changes where a block ends"},
-         }) {
-        auto run = Confctl(c.args, {c.input});
-        EXPECT_EQ(run.status, 2) << c.message;
-        EXPECT_EQ(run.err, "confctl: " + c.message + "\n");
-    }
-    EXPECT_EQ(ReadFile(file), kConfig);
+    ExpectRefused(file, {
+                            {{"replace", file, "Map", "-"}, "", none},
+                            {{"replace", file, "Map", "-"}, "\n  \n# only a comment\n", none},
+                            {{"replace", file, "Map"}, "", none},
+                            {{"add", file, "Map", "", "# note"}, "", none},
+                            {{"replace", file, "Map", "-"},
+                             "Pass /x\n",
+                             "standard input:1: 'Pass /x' is not a rule of the directive map"},
+                            {{"replace", file, "Map", "-"},
+                             "Map /a/* /b/*\nMap /x/* {\n",
+                             "standard input:2: holds \"{\", which changes where a block ends"},
+                            {{"add", file, "Map", "Map /x/* /y/*", "Map /z/* }"},
+                             "",
+                             "rule 2: holds \"}\", which changes where a block ends"},
+                        });
 
     // Said explicitly, an empty list removes every rule of the directive.
     auto cleared = Confctl({"replace", file, "Map", "--allow-empty", "-"}, {"# none\n"});
@@ -64,37 +70,34 @@ TEST(ConfctlRefuses, ValuesThatWouldChangeHowTheFileIsRead) {
     std::string file = dir.File("proxy.conf");
     WriteFile(file, kConfig);
     const std::string longPath(1101, 'p');
-    for (const Refused &c : std::vector<Refused>{
-             {{"protect", "put", file},
-              R"({"Directive":"Protection","SetupName":"setup1","PasswdFile":")" + longPath + "\"}",
-              "PasswdFile: is 1101 characters long; its line holds 1022"},
-             {{"protect", "put", file},
-              R"({"Directive":"Protection","SetupName":"setup1","ServerID":"Admin }"})",
-              "ServerID: holds \"}\", which changes where a block ends"},
-             {{"ldap", "put", file},
-              R"({"Name":"dir1","Host":"a\nUserSearchBase x"})",
-              "Host: holds a line feed; a value is one line"},
-             {{"member", "put", file},
-              R"({"Name":"m{1"})",
-              "Name: holds \"{\", which changes where a block ends"},
-             {{"pics", "put", file},
-              R"({"RuleName":"Kids","Description":"a ) b","ActiveDays":"x"})",
-              "Description: holds \")\", which changes where a clause ends"},
-             {{"pics", "put", file},
-              R"({"RuleName":"Kids","ActiveDays":"x","clauses":{"passurl":["http://a/(b"]}})",
-              "passurl: holds \"(\", which changes where a clause ends"},
-             {{"pics", "clause", "put", file, "Kids", "failurl"},
-              "http://x/}\n",
-              "failurl: holds \"}\", which changes where a block ends"},
-             {{"pics", "filter", "put", file, "Kids", "Filter deny }"},
-              "",
-              "Filter: holds \"}\", which changes where a block ends"},
-         }) {
-        auto run = Confctl(c.args, {c.input});
-        EXPECT_EQ(run.status, 2) << c.message;
-        EXPECT_EQ(run.err, "confctl: " + c.message + "\n");
-    }
-    EXPECT_EQ(ReadFile(file), kConfig);
+    ExpectRefused(
+        file,
+        {
+            {{"protect", "put", file},
+             R"({"Directive":"Protection","SetupName":"setup1","PasswdFile":")" + longPath + "\"}",
+             "PasswdFile: is 1101 characters long; its line holds 1022"},
+            {{"protect", "put", file},
+             R"({"Directive":"Protection","SetupName":"setup1","ServerID":"Admin }"})",
+             "ServerID: holds \"}\", which changes where a block ends"},
+            {{"ldap", "put", file},
+             R"({"Name":"dir1","Host":"a\nUserSearchBase x"})",
+             "Host: holds a line feed; a value is one line"},
+            {{"member", "put", file},
+             R"({"Name":"m{1"})",
+             "Name: holds \"{\", which changes where a block ends"},
+            {{"pics", "put", file},
+             R"({"RuleName":"Kids","Description":"a ) b","ActiveDays":"x"})",
+             "Description: holds \")\", which changes where a clause ends"},
+            {{"pics", "put", file},
+             R"({"RuleName":"Kids","ActiveDays":"x","clauses":{"passurl":["http://a/(b"]}})",
+             "passurl: holds \"(\", which changes where a clause ends"},
+            {{"pics", "clause", "put", file, "Kids", "failurl"},
+             "http://x/}\n",
+             "failurl: holds \"}\", which changes where a block ends"},
+            {{"pics", "filter", "put", file, "Kids", "Filter deny }"},
+             "",
+             "Filter: holds \"}\", which changes where a block ends"},
+        });
 
     // Characters that only need escaping on a page are ordinary data.
     for (const Refused &c : std::vector<Refused>{

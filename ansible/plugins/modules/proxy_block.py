@@ -15,12 +15,8 @@ description:
     on the managed host.
   - The entry is given as a record, the mapping of field names that C(confctl KIND get --json)
     prints. A put replaces the entry of that name, or adds it when there is none.
-  - Idempotent; supports check mode and diff mode (the unified diff of the file that the save writes).
+  - Idempotent: a second run with the same parameters changes nothing.
 options:
-  path:
-    description: The configuration file. It must exist; it is never created.
-    type: path
-    required: true
   kind:
     description: The kind of entry.
     type: str
@@ -59,12 +55,8 @@ options:
     type: str
     choices: [present, absent]
     default: present
-  confctl:
-    description: The confctl program on the managed host; by default the one on C(PATH).
-    type: path
-notes:
-  - Editors take turns on the file through the lock beside it (C(FILE.lock)), as confctl does.
-  - A refused value fails the task with confctl's message and leaves the file untouched.
+extends_documentation_fragment:
+  - confkit.proxy.confctl
 author:
   - confkit developers
 '''

@@ -14,12 +14,8 @@ description:
     caching proxy's configuration file, through C(confctl) on the managed host.
   - Rules are compared as the proxy reads them (case, spacing and trailing comments aside); rules
     that stay keep their place and text.
-  - Idempotent; supports check mode and diff mode (the unified diff of the file that the save writes).
+  - Idempotent: a second run with the same parameters changes nothing.
 options:
-  path:
-    description: The configuration file. It must exist; it is never created.
-    type: path
-    required: true
   directive:
     description: The directive whose rules are edited, in any case (C(Pass), C(map)).
     type: str
@@ -40,12 +36,8 @@ options:
     type: str
     choices: [present, absent, exact]
     default: present
-  confctl:
-    description: The confctl program on the managed host; by default the one on C(PATH).
-    type: path
-notes:
-  - Editors take turns on the file through the lock beside it (C(FILE.lock)), as confctl does.
-  - A refused rule fails the task with confctl's message and leaves the file untouched.
+extends_documentation_fragment:
+  - confkit.proxy.confctl
 author:
   - confkit developers
 '''
