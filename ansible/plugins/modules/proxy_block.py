@@ -15,7 +15,7 @@ description:
     on the managed host.
   - The entry is given as a record, the mapping of field names that C(confctl KIND get --json)
     prints. A put replaces the entry of that name, or adds it when there is none.
-  - Idempotent: a second run with the same parameters changes nothing.
+  - A second run with the same parameters changes nothing.
 options:
   kind:
     description: The kind of entry.

@@ -14,7 +14,7 @@ description:
     caching proxy's configuration file, through C(confctl) on the managed host.
   - Rules are compared as the proxy reads them (case, spacing and trailing comments aside); rules
     that stay keep their place and text.
-  - Idempotent: a second run with the same parameters changes nothing.
+  - A second run with the same parameters changes nothing.
 options:
   directive:
     description: The directive whose rules are edited, in any case (C(Pass), C(map)).
