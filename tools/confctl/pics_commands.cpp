@@ -27,6 +27,7 @@ std::string ClauseKeyword(const std::string &keyword) {
 // A keyword's clause values as the library takes them: a null-ended list.
 void CheckClause(const std::string &keyword, const std::vector<std::string> &values) {
     std::vector<const char *> list;
+    list.reserve(values.size() + 1);
     for (const std::string &value : values)
         list.push_back(value.c_str());
     list.push_back(nullptr);
