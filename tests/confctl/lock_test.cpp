@@ -64,9 +64,20 @@ TEST(ConfctlLock, ReadersNeedOnlyReadRights) {
     WriteFile(file + ".lock", "");
     ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
     ASSERT_EQ(chmod((file + ".lock").c_str(), 0600), 0);
-    const std::vector<std::string> nobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-                                             "--clear-groups"};
-
+    // A copy of the program and its library that the user can reach, wherever
+    // the build is.
+    TempDir bin;
+    ASSERT_EQ(chmod(bin.path().c_str(), 0755), 0);
+    ASSERT_EQ(std::system(
+                  ("cp '" CONFCTL_PROGRAM "' '" CONFKIT_LIBRARY "' '" + bin.path() + "'").c_str()),
+              0);
+    ASSERT_EQ(
+        rename((bin.path() + "/" CONFKIT_LIBRARY_NAME).c_str(), bin.File(CONFKIT_SONAME).c_str()),
+        0);
+    const std::vector<std::string> nobody = {"/usr/bin/setpriv", "--reuid=65534",
+                                             "--regid=65534",    "--clear-groups",
+                                             "/usr/bin/env",     "LD_LIBRARY_PATH=" + bin.path(),
+                                             bin.File("confctl")};
     auto rules = Confctl({"rules", file, "pass"}, {}, nobody);
     EXPECT_EQ(rules.status, 0) << rules.err;
     EXPECT_EQ(rules.out, "Pass /a/*\n");

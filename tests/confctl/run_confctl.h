@@ -32,9 +32,10 @@ struct RunOptions {
     long fileSizeLimit = -1;
 };
 
-// runner: a program (and its arguments) that runs confctl, such as setpriv.
+// command: when given, the command line that runs confctl (such as setpriv
+// with a copy of the program), in place of the program itself.
 inline Result Confctl(const std::vector<std::string> &args, const RunOptions &options = {},
-                      const std::vector<std::string> &runner = {}) {
+                      const std::vector<std::string> &command = {}) {
     char inputPath[] = "/tmp/confctl-input-XXXXXX";
     int input = mkstemp(inputPath);
     if (input < 0 ||
@@ -58,9 +59,9 @@ inline Result Confctl(const std::vector<std::string> &args, const RunOptions &op
             setrlimit(RLIMIT_FSIZE, &limit);
         }
         std::vector<char *> argv;
-        for (const std::string &a : runner)
+        for (const std::string &a : command)
             argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(const_cast<char *>(CONFCTL_PROGRAM));
+        if (command.empty()) argv.push_back(const_cast<char *>(CONFCTL_PROGRAM));
         for (const std::string &a : args)
             argv.push_back(const_cast<char *>(a.c_str()));
         argv.push_back(nullptr);
