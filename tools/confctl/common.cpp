@@ -40,16 +40,17 @@ void Show(const preview::Change &change, const ChangeOutput &output) {
 
 int EditSession::Finish() {
     const preview::Change change = edit_.Preview();
-    Show(change, output_);
-    if (!change.changed() || output_.dryRun) return kOk;
-    if (change.lost > 0) {
-        const std::string path = doc().Path();
-        std::fprintf(stderr,
-                     "confctl: warning: %s: writing the file back also loses %zu line(s) that this "
-                     "edit does not touch; 'confctl check %s' names them\n",
-                     path.c_str(), change.lost, path.c_str());
+    if (change.changed() && !output_.dryRun) {
+        if (change.lost > 0) {
+            const std::string path = doc().Path();
+            std::fprintf(stderr,
+                         "confctl: warning: %s: writing the file back also loses %zu line(s) that "
+                         "this edit does not touch; 'confctl check %s' names them\n",
+                         path.c_str(), change.lost, path.c_str());
+        }
+        edit_.Save(); // a change is reported once it is made
     }
-    edit_.Save();
+    Show(change, output_);
     return kOk;
 }
 
