@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build binutils libgtest-dev libgmock-dev googletest
-          nlohmann-json3-dev libcli11-dev clang libclang-rt-14-dev clang-tidy cppcheck)
+          nlohmann-json3-dev libcli11-dev clang libclang-rt-14-dev clang-tidy cppcheck
+          scdoc man-db groff-base patch ansible-core python3-pycodestyle yamllint)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -86,8 +86,9 @@ TEST(ConfctlProtect, RecordsRoundTripThroughPut) {
     ExpectRoundTrip("protect", file, "setup1");
     ExpectRoundTrip("protect", file, "/secret/*");
     ExpectRoundTrip("protect", file, "/open/*");
+    // A put of the record already there leaves the entry's text as it was.
     EXPECT_EQ(Confctl({"rules", file, "protect"}).out,
-              "Protect  /secret/*  setup1  FOR 10.0.0.1\nProtect  /open/*  setup1\n");
+              "Protect /secret/* setup1 FOR 10.0.0.1\nProtect /open/* setup1\n");
 
     // An inline block with an address reads back with it.
     auto put = Confctl(

@@ -3,6 +3,8 @@
 #ifndef CONFCTL_COMMAND_H
 #define CONFCTL_COMMAND_H
 
+#include "common/value_check.h"
+#include "config_edit.h"
 #include "confkit.hpp"
 
 #include <CLI/CLI.hpp>
@@ -25,25 +27,52 @@ class Failure : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Throws the refusal of a value check, whose message names the field and
+// the character.
+inline void Accept(const valuecheck::Verdict &verdict) {
+    if (verdict) throw Failure(verdict->Message());
+}
+
 // A subcommand's parse callback stores the work to run here; main runs it
 // once the whole command line has been parsed.
 using Runner = std::function<int()>;
 
 void AddRuleCommands(CLI::App &app, Runner &run);
 void AddBlockCommands(CLI::App &app, Runner &run);
+void AddPicsCommands(CLI::App &app, Runner &run);
 void AddCheckCommand(CLI::App &app, Runner &run);
 void AddRenderCommand(CLI::App &app, Runner &run);
 
-// Opens an existing, readable regular file. The library would create a
-// missing file, and would read an unreadable one as empty: a query must not
-// create files, and an edit must not write an empty body over a file it
-// could not read.
-confkit::Document OpenExisting(const std::string &path);
+// A document read under the shared lock of the configuration: writers that
+// follow the lock protocol wait until it is released.
+using ReadSession = configedit::Reading;
 
-// Writes the edited document back (the library leaves the file as it was
-// when that fails). Warns first when writing the file back loses lines that
-// the edit does not touch, as the library's writer leaves some texts out.
-void Save(confkit::Document &doc);
+// How an editing subcommand shows its change: --dry-run prints it and writes
+// nothing, --diff prints it and writes, --json prints one object
+// {"changed", "diff", "incidental"} in place of the text.
+struct ChangeOutput {
+    bool dryRun = false;
+    bool diff = false;
+    bool json = false;
+};
+void AddChangeOptions(CLI::App *sub, ChangeOutput &output);
+
+// A document opened for an edit under the exclusive lock, held for the whole
+// open, edit and write, so that concurrent editors take turns (a dry run
+// only reads, under the shared lock).
+class EditSession {
+  public:
+    EditSession(const std::string &path, const ChangeOutput &output);
+    confkit::Document &doc() { return edit_.doc(); }
+    // Shows the change as asked, and writes the file when the edit changed
+    // the document and this is no dry run: an edit that changes nothing
+    // leaves the file's bytes and modification time alone.
+    int Finish();
+
+  private:
+    ChangeOutput output_;
+    configedit::Editing edit_;
+};
 
 std::string ReadAll(std::FILE *stream);
 struct InputLine {

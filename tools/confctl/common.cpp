@@ -1,22 +1,57 @@
 #include "command.h"
 
-#include <cerrno>
+#include "preview.h"
+
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/stat.h>
-
 namespace confctl {
 
-confkit::Document OpenExisting(const std::string &path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) throw Failure(path + ": " + std::strerror(errno));
-    if (!S_ISREG(st.st_mode)) throw Failure(path + ": not a regular file");
-    std::FILE *probe = std::fopen(path.c_str(), "rb");
-    if (!probe) throw Failure(path + ": " + std::strerror(errno));
-    std::fclose(probe);
-    return confkit::Document::Open(path);
+void AddChangeOptions(CLI::App *sub, ChangeOutput &output) {
+    sub->add_flag("--dry-run", output.dryRun,
+                  "print what would change (a unified diff) and write nothing");
+    sub->add_flag("--diff", output.diff, "print the change (a unified diff) and write it");
+    sub->add_flag("--json", output.json,
+                  "print {\"changed\": true|false, \"diff\": \"...\", \"incidental\": [...]}");
+}
+
+EditSession::EditSession(const std::string &path, const ChangeOutput &output)
+    : output_(output), edit_(path, output.dryRun) {}
+
+namespace {
+
+void Show(const preview::Change &change, const ChangeOutput &output) {
+    const bool changed = change.changed();
+    if (output.json) {
+        nlohmann::ordered_json report = {
+            {"changed", changed},
+            {"diff", changed ? change.diff : ""},
+            {"incidental", changed ? change.incidental : std::vector<std::string>{}}};
+        Print(report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+    } else if ((output.dryRun || output.diff) && changed) {
+        Print(preview::Render(change));
+    }
+}
+
+} // namespace
+
+int EditSession::Finish() {
+    const preview::Change change = edit_.Preview();
+    if (change.changed() && !output_.dryRun) {
+        if (change.lost > 0) {
+            const std::string path = doc().Path();
+            std::fprintf(stderr,
+                         "confctl: warning: %s: writing the file back also loses %zu line(s) that "
+                         "this edit does not touch; 'confctl check %s' names them\n",
+                         path.c_str(), change.lost, path.c_str());
+        }
+        edit_.Save(); // a change is reported once it is made
+    }
+    Show(change, output_);
+    return kOk;
 }
 
 std::string ReadAll(std::FILE *stream) {

@@ -17,6 +17,7 @@ int Run(int argc, char **argv) {
     confctl::Runner run;
     confctl::AddRuleCommands(app, run);
     confctl::AddBlockCommands(app, run);
+    confctl::AddPicsCommands(app, run);
     confctl::AddCheckCommand(app, run);
     confctl::AddRenderCommand(app, run);
 

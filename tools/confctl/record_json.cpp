@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-
 namespace confctl {
 
 std::string DumpJson(const Json &value) {
@@ -34,8 +33,8 @@ std::string ValueToWrite(const std::string &field, std::string value, const char
         value.resize(value.size() - 2);
     else if (!value.empty() && value.back() == '\n')
         value.pop_back();
-    if (value.find_first_of("\r\n") != std::string::npos || value.find('\0') != std::string::npos)
-        throw Failure("the field '" + field + "' must be one line");
+    if (value.find('\0') != std::string::npos)
+        throw Failure("the field '" + field + "' holds a NUL byte");
     if (unit && EndsWithWord(value, unit)) {
         value.resize(value.size() - std::strlen(unit));
         while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))

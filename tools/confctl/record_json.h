@@ -41,10 +41,11 @@ template <class R> std::string RecordToText(const R &record) {
     return out;
 }
 
-// A value of a record to be written: one line. A value as a get gives it may
-// end with its line end, and a time-out with its unit word, which the
-// library writes itself after the value; both are taken off, so that what a
-// get gave can be put back unchanged.
+// A value of a record to be written. A value as a get gives it may end with
+// its line end, and a time-out with its unit word, which the library writes
+// itself after the value; both are taken off, so that what a get gave can be
+// put back unchanged. Whether the rest may be written is for the value
+// checks to say.
 std::string ValueToWrite(const std::string &field, std::string value, const char *unit);
 
 // The unit word the library writes after a field's value, or null.
@@ -53,6 +54,18 @@ template <class R> const char *UnitOf(const std::string &) {
 }
 template <> const char *UnitOf<LDAPRule>(const std::string &field);
 template <> const char *UnitOf<MemberRule>(const std::string &field);
+
+// Whether two records hold the same values as a get reads them: line ends
+// and unit words aside, and an empty value the same as an absent one.
+template <class R> bool SameRecord(const R &a, const R &b) {
+    for (const auto &f : confkit::RecordFields<R>::List()) {
+        const char *x = a.*f.member, *y = b.*f.member;
+        const char *unit = UnitOf<R>(f.name);
+        if (ValueToWrite(f.name, x ? x : "", unit) != ValueToWrite(f.name, y ? y : "", unit))
+            return false;
+    }
+    return true;
+}
 
 template <class R> confkit::Record<R> RecordFromJson(const Json &object, const std::string &kind) {
     if (!object.is_object()) throw Failure("a " + kind + " record must be a JSON object");

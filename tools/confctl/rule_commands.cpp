@@ -19,6 +19,9 @@ struct EditOptions {
     std::string file;
     std::string directive;
     std::vector<std::string> rules;
+    bool allowEmpty = false; // a list of no rules is meant
+    bool ifExists = false;   // remove: rules that are not there are no error
+    ChangeOutput output;
 };
 
 // A physical line that the library holds in several Lines (longer than a
@@ -40,7 +43,8 @@ int ListRules(const RulesOptions &options) {
     std::vector<int32_t> ids;
     for (const std::string &name : options.directives)
         ids.push_back(DirectiveId(name));
-    confkit::Document doc = OpenExisting(options.file);
+    ReadSession session(options.file);
+    const confkit::Document &doc = session.doc();
     std::vector<std::size_t> numbers = LineNumbers(doc);
 
     nlohmann::ordered_json found = nlohmann::ordered_json::array();
@@ -68,24 +72,31 @@ int ListRules(const RulesOptions &options) {
     return kOk;
 }
 
+bool BlankOrComment(const std::string &line) {
+    std::size_t first = line.find_first_not_of(" \t");
+    return first == std::string::npos || line[first] == '#';
+}
+
 // The rules to edit, from the arguments or, for "-", from standard input,
 // each checked to be a whole rule of the directive that the file can hold.
+// Blank and comment lines are no rules. A list without any rule is refused
+// unless it is meant (--allow-empty): an empty or closed standard input must
+// not wipe a directive's rules.
 confkit::LineList RuleList(const EditOptions &options, int32_t id) {
     std::vector<InputLine> rules;
     bool fromStdin = options.rules.size() == 1 && options.rules[0] == "-";
     if (fromStdin)
         rules = ReadStdinLines();
     else
-        for (const std::string &rule : options.rules)
-            rules.push_back({0, rule});
+        for (std::size_t i = 0; i < options.rules.size(); ++i)
+            rules.push_back({i + 1, options.rules[i]});
     std::vector<std::string> texts;
     for (const auto &[number, rule] : rules) {
-        std::string where = fromStdin ? "standard input:" + std::to_string(number) + ": " : "";
-        if (rule.find_first_of("\r\n") != std::string::npos || rule.find('\0') != std::string::npos)
-            throw Failure(where + "a rule must be one line: '" + rule + "'");
-        if (rule.size() > 1022)
-            throw Failure(where + "a rule may hold at most 1022 characters: '" +
-                          rule.substr(0, 40) + "...'");
+        if (BlankOrComment(rule)) continue;
+        std::string where = fromStdin ? "standard input:" + std::to_string(number) : "";
+        Accept(
+            valuecheck::CheckRuleLine(fromStdin ? where : "rule " + std::to_string(number), rule));
+        if (!where.empty()) where += ": ";
         if (!HTTPDRuleMatch(rule.c_str(), id))
             throw Failure(where + "'" + rule + "' is not a rule of the directive " +
                           confkit::RuleName(id));
@@ -94,18 +105,25 @@ confkit::LineList RuleList(const EditOptions &options, int32_t id) {
                           "' has no value (a line of one word is not written to the file)");
         texts.push_back(rule + "\n");
     }
+    if (texts.empty() && !options.allowEmpty)
+        throw Failure("no rule of the directive " + confkit::RuleName(id) +
+                      " given; --allow-empty says that an empty list is meant");
     return confkit::LineList::FromTexts(texts);
 }
 
 int Edit(const EditOptions &options, const std::string &verb) {
     int32_t id = DirectiveId(options.directive);
     confkit::LineList list = RuleList(options, id);
-    confkit::Document doc = OpenExisting(options.file);
+    EditSession session(options.file, options.output);
+    confkit::Document &doc = session.doc();
     if (verb == "add") {
         doc.AddRules(id, std::move(list));
     } else if (verb == "replace") {
         doc.ReplaceRules(id, std::move(list));
+    } else if (options.ifExists) {
+        doc.RemoveRules(id, std::move(list));
     } else {
+        // Nothing is removed unless every rule is there.
         confkit::LineList missing = doc.RemoveRules(id, std::move(list));
         if (!missing.empty()) {
             for (const Line &line : missing)
@@ -114,8 +132,7 @@ int Edit(const EditOptions &options, const std::string &verb) {
             throw Failure(options.file + ": nothing removed, the file is unchanged");
         }
     }
-    Save(doc);
-    return kOk;
+    return session.Finish();
 }
 
 void AddEdit(CLI::App &app, Runner &run, const std::string &verb, const std::string &description) {
@@ -124,8 +141,13 @@ void AddEdit(CLI::App &app, Runner &run, const std::string &verb, const std::str
     sub->add_option("FILE", options->file, "configuration file")->required();
     sub->add_option("DIRECTIVE", options->directive, "directive name (or rule ID)")->required();
     sub->add_option("RULE", options->rules,
-                    "whole rule lines, or - to read them from standard input")
-        ->required();
+                    "whole rule lines, or - to read them from standard input");
+    sub->add_flag("--allow-empty", options->allowEmpty,
+                  "accept a list without any rule (replace then removes every rule)");
+    if (verb == "remove")
+        sub->add_flag("--if-exists", options->ifExists,
+                      "remove the rules that are there; the others are no error");
+    AddChangeOptions(sub, options->output);
     sub->callback(
         [&run, options, verb] { run = [options, verb] { return Edit(*options, verb); }; });
 }
@@ -144,7 +166,8 @@ void AddRuleCommands(CLI::App &app, Runner &run) {
 
     AddEdit(app, run, "add",
             "Add rules that the file does not hold yet, after the directive's last rule");
-    AddEdit(app, run, "remove", "Remove rules (all must be present, else nothing changes)");
+    AddEdit(app, run, "remove",
+            "Remove rules (all must be present, else nothing changes, unless --if-exists)");
     AddEdit(app, run, "replace", "Make the directive's rules exactly the given ones");
 }
 

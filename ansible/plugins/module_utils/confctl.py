@@ -1,0 +1,47 @@
+# -*- coding: utf-8 -*-
+# Running confctl on the managed host and turning its JSON change report
+# into a module result. Shared by proxy_rules and proxy_block.
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+import json
+
+CONFCTL_ARGUMENT = dict(type='path', required=False, default=None)
+
+
+def confctl_binary(module):
+    """The confctl program: the task's confctl parameter, or the one on PATH."""
+    given = module.params.get('confctl')
+    if given:
+        return given
+    return module.get_bin_path('confctl', required=True)
+
+
+def run_edit(module, subcommand, arguments, data=None):
+    """Runs an editing subcommand of confctl (a list of words, such as
+    ['protect', 'put']) with --json (and --dry-run in check mode) and returns
+    its report {"changed", "diff", "incidental"}. A refusal of confctl fails
+    the task with confctl's message."""
+    command = [confctl_binary(module)] + subcommand
+    command += ['--json'] + (['--dry-run'] if module.check_mode else [])
+    command += arguments
+    rc, out, err = module.run_command(command, data=data, binary_data=data is not None)
+    if rc != 0:
+        module.fail_json(msg=err.strip() or 'confctl failed with status %d' % rc,
+                         rc=rc, stdout=out, stderr=err, cmd=command)
+    try:
+        return json.loads(out)
+    except ValueError:
+        module.fail_json(msg='confctl printed no JSON report', stdout=out, stderr=err, cmd=command)
+
+
+def exit_with_report(module, report):
+    """Ends the task with confctl's report: changed, the incidental changes of
+    the save, and the diff for diff mode."""
+    result = dict(changed=bool(report.get('changed')),
+                  incidental=report.get('incidental', []))
+    if module._diff and result['changed']:
+        notes = ''.join('# %s\n' % note for note in result['incidental'])
+        result['diff'] = dict(prepared=notes + report.get('diff', ''))
+    module.exit_json(**result)

@@ -1,0 +1,116 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+DOCUMENTATION = r'''
+---
+module: proxy_rules
+short_description: Keep the single-line rules of one directive in a proxy configuration file
+version_added: "1.0.0"
+description:
+  - Adds, removes or sets the rules of one directive (C(Pass), C(Map), C(Fail), ...) in the
+    caching proxy's configuration file, through C(confctl) on the managed host.
+  - Rules are compared as the proxy reads them (case, spacing and trailing comments aside); rules
+    that stay keep their place and text.
+  - A second run with the same parameters changes nothing.
+options:
+  directive:
+    description: The directive whose rules are edited, in any case (C(Pass), C(map)).
+    type: str
+    required: true
+  rules:
+    description:
+      - Whole rule lines, directive included (C(Pass /docs/* /srv/docs/*)).
+      - Each must be a rule of I(directive) on one line, without C({) or C(}).
+    type: list
+    elements: str
+    default: []
+  state:
+    description:
+      - C(present) adds the rules that are missing, after the directive's last rule.
+      - C(absent) removes those of the rules that are there.
+      - C(exact) makes the directive's rules exactly I(rules); an empty list removes every rule of
+        the directive.
+    type: str
+    choices: [present, absent, exact]
+    default: present
+extends_documentation_fragment:
+  - confkit.proxy.confctl
+author:
+  - confkit developers
+'''
+
+EXAMPLES = r'''
+- name: These Pass rules are there
+  confkit.proxy.proxy_rules:
+    path: /etc/tarrowgate/proxy.conf
+    directive: Pass
+    rules:
+      - Pass /docs/* /srv/docs/*
+      - Pass /images/* /srv/images/*
+
+- name: The Map rules are exactly these
+  confkit.proxy.proxy_rules:
+    path: "{{ proxy_conf }}"
+    directive: Map
+    state: exact
+    rules:
+      - Map /old/* /new/*
+
+- name: No Fail rules at all
+  confkit.proxy.proxy_rules:
+    path: "{{ proxy_conf }}"
+    directive: Fail
+    state: exact
+    rules: []
+'''
+
+RETURN = r'''
+changed:
+  description: Whether the file was (or, in check mode, would be) changed.
+  returned: always
+  type: bool
+incidental:
+  description:
+    - Changes that writing the file back makes besides the edit (lines of one bare word left out,
+      LF-only lines written with CR LF), one note each; empty when nothing changed.
+  returned: always
+  type: list
+  elements: str
+  sample: ["line 12: a line of a single word ('Welcome') is left out by the writer"]
+diff:
+  description: The unified diff of the file, in diff mode.
+  returned: when diff mode is on and the file changed
+  type: dict
+'''
+
+from ansible.module_utils.basic import AnsibleModule
+from ansible_collections.confkit.proxy.plugins.module_utils.confctl import (
+    CONFCTL_ARGUMENT, exit_with_report, run_edit)
+
+VERBS = dict(present=['add'], absent=['remove', '--if-exists'], exact=['replace'])
+
+
+def main():
+    module = AnsibleModule(
+        argument_spec=dict(
+            path=dict(type='path', required=True),
+            directive=dict(type='str', required=True),
+            rules=dict(type='list', elements='str', default=[]),
+            state=dict(type='str', choices=['present', 'absent', 'exact'], default='present'),
+            confctl=CONFCTL_ARGUMENT,
+        ),
+        supports_check_mode=True,
+    )
+    params = module.params
+    verb = VERBS[params['state']]
+    # An empty list is meant: exact removes every rule, present and absent do nothing.
+    arguments = ['--allow-empty'] + verb[1:] + ['--', params['path'], params['directive']]
+    report = run_edit(module, verb[:1], arguments + params['rules'])
+    exit_with_report(module, report)
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The Ansible collection confkit.proxy against two proxies on this machine
+# (connection local, one configuration file each, named by a host variable):
+# the first run makes the declared state, the second changes nothing, check
+# mode reports a change and writes nothing, diff mode prints confctl's diff,
+# and a refused value fails the task with confctl's message.
+# Usage: run.sh CONFCTL SOURCE_DIR
+set -euo pipefail
+confctl=$1 source=$2
+here=$(cd "$(dirname "$0")" && pwd)
+
+command -v ansible-playbook >/dev/null || bash "$source/scripts/install-deps.sh" ansible-core
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export ANSIBLE_HOME="$work/home" ANSIBLE_LOCAL_TEMP="$work/tmp" ANSIBLE_REMOTE_TEMP="$work/tmp"
+export ANSIBLE_COLLECTIONS_PATH="$work/collections" ANSIBLE_NOCOLOR=1 ANSIBLE_RETRY_FILES_ENABLED=0
+printf '[defaults]\n' >"$work/ansible.cfg"
+export ANSIBLE_CONFIG="$work/ansible.cfg"
+mkdir -p "$work/bin"
+ln -s "$confctl" "$work/bin/confctl"
+export PATH="$work/bin:$PATH"
+
+ansible-galaxy collection install --offline "$source/ansible" -p "$work/collections" >/dev/null
+
+cp "$source/examples/proxy.conf" "$work/a.conf"
+cp "$source/examples/proxy.conf" "$work/b.conf"
+cat >"$work/inventory.ini" <<INI
+[proxies]
+proxy-a proxy_conf=$work/a.conf
+proxy-b proxy_conf=$work/b.conf
+
+[proxies:vars]
+ansible_connection=local
+ansible_python_interpreter=/usr/bin/python3
+INI
+
+fail() { echo "FAILED: $*"; exit 1; }
+play() { ansible-playbook -i "$work/inventory.ini" "$@"; }
+# The number of changed tasks of a host in the play recap of a run's output.
+changed() { sed -n "s/^$1 *: .*changed=\([0-9]*\).*/\1/p" "$2"; }
+state() { sha256sum "$work/a.conf" "$work/b.conf"; stat -c '%n %y' "$work/a.conf" "$work/b.conf"; }
+
+play "$here/site.yml" >"$work/first.out" || { cat "$work/first.out"; fail "first run"; }
+for host in proxy-a proxy-b; do
+  [ "$(changed $host "$work/first.out")" = 6 ] || { cat "$work/first.out"; fail "first run changes on $host"; }
+done
+cmp "$work/a.conf" "$work/b.conf" || fail "the two proxies differ"
+rules() { "$confctl" rules "$work/a.conf" "$1"; }
+rules pass | grep -qx 'Pass /wiki/\* /srv/wiki/\*' || fail "Pass rule not added"
+[ "$(rules pass | grep -c '^Pass */docs/\*')" = 1 ] || fail "a Pass rule that was there was added again"
+[ "$(rules map)" = $'Map       /old-intranet/*      http://intranet.example.com/*\nMap /old-wiki/* http://wiki.example.com/*' ] ||
+  fail "Map rules are not exactly the declared ones: $(rules map)"
+! rules fail | grep -q 'test-' || fail "Fail rule not removed"
+"$confctl" protect get "$work/a.conf" STAFF-PROT | grep -qx 'PasswdFile: /opt/tarrowgate/staff.pwd' ||
+  fail "Protection setup not put"
+"$confctl" pics clause get "$work/a.conf" Lab passurl | grep -qx 'http://library.example/?q=a&b=c' ||
+  fail "PICS clause not put"
+grep -q $'^Member cache-north {\r$' "$work/a.conf" || fail "Member block not put"
+
+before=$(state)
+play "$here/site.yml" >"$work/second.out" || { cat "$work/second.out"; fail "second run"; }
+for host in proxy-a proxy-b; do
+  [ "$(changed $host "$work/second.out")" = 0 ] || { cat "$work/second.out"; fail "second run changed $host"; }
+done
+[ "$(state)" = "$before" ] || fail "the second run touched the files"
+
+play "$here/one_rule.yml" --check --diff >"$work/check.out" || { cat "$work/check.out"; fail "check run"; }
+[ "$(changed proxy-a "$work/check.out")" = 1 ] || { cat "$work/check.out"; fail "check mode reports no change"; }
+grep -q '^+Pass /extra/\* /srv/extra/\*' "$work/check.out" || { cat "$work/check.out"; fail "no diff shown"; }
+[ "$(state)" = "$before" ] || fail "check mode wrote"
+
+play "$here/one_rule.yml" --diff >"$work/diff.out" || { cat "$work/diff.out"; fail "diff run"; }
+grep -q "^--- $work/a.conf" "$work/diff.out" || { cat "$work/diff.out"; fail "no diff header"; }
+rules pass | grep -qx 'Pass /extra/\* /srv/extra/\*' || fail "diff mode did not write"
+
+before=$(state)
+if play "$here/refused.yml" >"$work/refused.out"; then cat "$work/refused.out"; fail "a refused value passed"; fi
+grep -q 'confctl: ServerID: holds \\"}\\", which changes where a block ends' "$work/refused.out" ||
+  { cat "$work/refused.out"; fail "the task does not give confctl's message"; }
+[ "$(state)" = "$before" ] || fail "a refused value changed a file"
+echo "ansible collection: all checks passed"

@@ -1,0 +1,117 @@
+// What an edit reports: --dry-run and --diff print a diff that patch
+// --binary applies, with the save's incidental changes as "#" notes; --json
+// prints {"changed", "diff", "incidental"}; an edit that changes nothing
+// leaves the file's bytes and modification time alone.
+#include "run_confctl.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/stat.h>
+
+using confctltest::Confctl;
+using nlohmann::json;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+// LF-only line ends and a bare word, both of which a save changes.
+const char kConfig[] = "Port 80\n"
+                       "Welcome\r\n"
+                       "Pass /a/*\r\n"
+                       "Protection setup1 {\r\n   AuthType Basic\r\n}\r\n"
+                       "Member m1 {\r\n     RCAAddr 1.2.3.4\r\n}\r\n"
+                       "Fail /b/*\r\n";
+
+timespec ModificationTime(const std::string &path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0);
+    return st.st_mtim;
+}
+
+bool SameTime(const timespec &a, const timespec &b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+TEST(ConfctlChanges, DryRunPrintsTheDiffAndWritesNothing) {
+    TempDir dir;
+    std::string file = dir.File("proxy.conf");
+    WriteFile(file, kConfig);
+    timespec was = ModificationTime(file);
+
+    auto dry = Confctl({"add", file, "pass", "Pass /new/*", "--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, "# line 2: a line of a single word ('Welcome') is left out by the writer\n"
+                       "# 1 line(s) end with LF alone; written back they end with CR LF\n"
+                       "--- " +
+                           file + "\n+++ " + file +
+                           "\n"
+                           "@@ -1,6 +1,6 @@\n"
+                           "-Port 80\n-Welcome\r\n+Port 80\r\n Pass /a/*\r\n+Pass /new/*\r\n"
+                           " Protection setup1 {\r\n    AuthType Basic\r\n }\r\n");
+    EXPECT_EQ(ReadFile(file), kConfig);
+    EXPECT_TRUE(SameTime(ModificationTime(file), was));
+
+    // --diff prints the same and writes it; the diff applies to the old file.
+    auto diff = Confctl({"add", file, "pass", "Pass /new/*", "--diff"});
+    EXPECT_EQ(diff.status, 0) << diff.err;
+    EXPECT_EQ(diff.out, dry.out);
+    std::string written = ReadFile(file);
+    WriteFile(dir.File("old"), kConfig);
+    WriteFile(dir.File("patch"), diff.out);
+    ASSERT_EQ(std::system(
+                  ("patch --binary --silent '" + dir.File("old") + "' '" + dir.File("patch") + "'")
+                      .c_str()),
+              0);
+    EXPECT_EQ(ReadFile(dir.File("old")), written);
+}
+
+TEST(ConfctlChanges, JsonSaysWhetherAnythingChanged) {
+    TempDir dir;
+    std::string file = dir.File("proxy.conf");
+    WriteFile(file, kConfig);
+    ASSERT_EQ(Confctl({"add", file, "pass", "Pass /b/*"}).status, 0); // the save's own changes
+    const std::string record = Confctl({"protect", "get", file, "setup1", "--json"}).out;
+
+    // Edits that leave the document as it is: nothing is written.
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+    };
+    for (const Case &c : std::vector<Case>{
+             {{"add", file, "pass", "pass   /A/*"}, ""},
+             {{"remove", file, "pass", "Pass /gone/*", "--if-exists"}, ""},
+             {{"replace", file, "fail", "-"}, "Fail /b/*\n"},
+             {{"protect", "put", file}, record},
+             {{"member", "put", file}, R"({"Name":"m1","RCAAddr":"1.2.3.4"})"},
+             {{"ldap", "delete", file, "nobody", "--if-exists"}, ""},
+             {{"pics", "delete", file, "nobody", "--if-exists"}, ""},
+         }) {
+        // The member put rewrites the block in the library's form once.
+        Confctl(c.args, {c.input});
+        const std::string before = ReadFile(file);
+        timespec was = ModificationTime(file);
+        std::vector<std::string> args = c.args;
+        args.push_back("--json");
+        auto run = Confctl(args, {c.input});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(json::parse(run.out),
+                  json::parse(R"({"changed":false,"diff":"","incidental":[]})"))
+            << args[0] << " " << args[1];
+        EXPECT_EQ(ReadFile(file), before);
+        EXPECT_TRUE(SameTime(ModificationTime(file), was)) << args[0];
+    }
+    EXPECT_EQ(ReadFile(file).find("Port 80\r\nPass /a/*\r\nPass /b/*\r\n"), 0u);
+
+    auto changed = Confctl({"protect", "delete", file, "setup1", "--json", "--dry-run"});
+    json report = json::parse(changed.out);
+    EXPECT_EQ(report["changed"], true);
+    EXPECT_EQ(report["incidental"], json::array());
+    EXPECT_NE(report["diff"].get<std::string>().find("-Protection setup1 {\r\n"),
+              std::string::npos);
+    EXPECT_NE(ReadFile(file).find("setup1"), std::string::npos);
+}
+
+} // namespace
