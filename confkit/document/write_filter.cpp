@@ -1,6 +1,9 @@
-// The write filter: which Lines of a document reach the file.
+// The write filter: which lines of a document reach the file.
 #include "write_filter.h"
 
+#include <cstring>
+#include <new>
+#include <string>
 #include <string_view>
 
 namespace confkit {
@@ -22,6 +25,25 @@ LineClass LineClassify(const char *text) {
         first.find("PicsRule-1.0") != std::string_view::npos)
         return kMarked;
     return t.find_first_not_of(kWriteDelims, end) != std::string_view::npos ? kWords : kLeftOut;
+}
+
+FileLine FileLineAt(const Line *first) {
+    const Line *last = first;
+    while (last->next && !std::strchr(last->text, '\n'))
+        last = last->next;
+    return {first, last};
+}
+
+LineClass LineClassify(const FileLine &line) {
+    if (line.first == line.last) return LineClassify(line.first->text);
+    try {
+        std::string whole;
+        for (const Line *piece = line.first; piece != line.last->next; piece = piece->next)
+            whole += piece->text;
+        return LineClassify(whole.c_str());
+    } catch (const std::bad_alloc &) {
+        return kUnjudged;
+    }
 }
 
 } // namespace confkit
