@@ -1,9 +1,11 @@
 // Telling the lines outside blocks from the lines inside them.
 #include "rule_scope.h"
 
+#include "common/text.h"
 #include "internal.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace confkit {
 namespace {
@@ -16,9 +18,9 @@ constexpr int32_t kBlockDirectives[] = {59, 125, 143, 167, 168};
 
 bool OpensBlock(const char *text) {
     if (!std::strchr(text, '{')) return false;
-    // HTTPDRuleMatch takes the directive word as TokenDup takes a first token.
+    const std::string_view directive = FirstToken(text);
     for (int32_t id : kBlockDirectives)
-        if (HTTPDRuleMatch(text, id) == 1) return true;
+        if (ascii::EqualNoCase(directive, HTTPDIDToRule(id))) return true;
     return false;
 }
 
