@@ -107,6 +107,29 @@ template <class Record> void FreeTwins(Args &a, Record *x, Record *y) {
     std::free(y);
 }
 
+// Looks a record up twice by the same name and releases both.
+template <class Get> void GetTwice(ConfigDocument *doc, Args &a, Get get) {
+    char *name = a.Name();
+    FreeTwins(a, get(doc, name), get(doc, name));
+}
+
+// Hands a new list to an edit that takes it; a document without Lines leaves
+// the list to its caller.
+template <class Edit>
+void ListEdit(ConfigDocument *doc, Args &a, Edit edit, std::initializer_list<const char *> usual) {
+    Line *list = a.List(usual);
+    const bool takes = doc && doc->first;
+    edit(doc, a.Number(160, -2, 233), list);
+    if (!takes) LinesFree(list);
+}
+
+// A record whose text fields the arguments may have filled.
+template <class Record> Record Filled(Args &a) {
+    Record r{};
+    a.Fill(Fields(r), sizeof r / sizeof(char *));
+    return r;
+}
+
 // Room for every value a clause lookup could give (at most one per line or
 // per pair of quotes), plus slot 0 and the end.
 inline std::size_t ValueRoom(const ConfigDocument *doc) {
@@ -271,29 +294,18 @@ inline const std::vector<Operation> &Operations() {
                        }),
         EVERYEXPORT_OP(HTTPDAddRules, kEdits,
                        [](D d, Args &a) {
-                           // A document without Lines leaves the list to its caller.
-                           Line *list = a.List({"Pass /x/* /y/*\n", "Pass /x/* /y/*\n"});
-                           const bool takes = d && d->first;
-                           HTTPDAddRules(d, a.Number(160, -2, 233), list);
-                           if (!takes) LinesFree(list);
+                           ListEdit(d, a, HTTPDAddRules, {"Pass /x/* /y/*\n", "Pass /x/* /y/*\n"});
                        }),
         EVERYEXPORT_OP(HTTPDReplaceRules, kEdits,
                        [](D d, Args &a) {
-                           Line *list = a.List({"Pass /z/*\n", "Pass /a/* /b/*\n"});
-                           const bool takes = d && d->first;
-                           HTTPDReplaceRules(d, a.Number(160, -2, 233), list);
-                           if (!takes) LinesFree(list);
+                           ListEdit(d, a, HTTPDReplaceRules, {"Pass /z/*\n", "Pass /a/* /b/*\n"});
                        }),
         // Protection setups.
         EVERYEXPORT_OP(HTTPDGetProtectRule, kReads,
-                       [](D d, Args &a) {
-                           char *name = a.Name();
-                           FreeTwins(a, HTTPDGetProtectRule(d, name), HTTPDGetProtectRule(d, name));
-                       }),
+                       [](D d, Args &a) { GetTwice(d, a, HTTPDGetProtectRule); }),
         EVERYEXPORT_OP(HTTPDPutProtectRule, kEdits,
                        [](D d, Args &a) {
-                           ProtectRule r{};
-                           a.Fill(Fields(r), sizeof r / sizeof(char *));
+                           ProtectRule r = Filled<ProtectRule>(a);
                            r.Template = a.Name();
                            r.SetupName = r.UserID = r.CommonName = a.Value();
                            for (const char *directive : {"Protect", "Protection"}) {
@@ -310,37 +322,27 @@ inline const std::vector<Operation> &Operations() {
                        [](D d, Args &a) { HTTPDDeleteMemberRule(d, a.Name()); }),
         // LDAP info and Member blocks.
         EVERYEXPORT_OP(HTTPDGetLDAPRule, kReads,
-                       [](D d, Args &a) {
-                           char *name = a.Name();
-                           FreeTwins(a, HTTPDGetLDAPRule(d, name), HTTPDGetLDAPRule(d, name));
-                       }),
+                       [](D d, Args &a) { GetTwice(d, a, HTTPDGetLDAPRule); }),
         EVERYEXPORT_OP(HTTPDPutLDAPRule, kEdits,
                        [](D d, Args &a) {
-                           LDAPRule r{};
-                           a.Fill(Fields(r), sizeof r / sizeof(char *));
+                           LDAPRule r = Filled<LDAPRule>(a);
                            r.Name = a.Name();
                            r.Host = r.ServerDN = r.CacheTimeout = a.Value();
                            HTTPDPutLDAPRule(d, &r, a.Name(), a.Number(3, 0, 4));
                        }),
         EVERYEXPORT_OP(HTTPDPutMemberRule, kEdits,
                        [](D d, Args &a) {
-                           MemberRule r{};
-                           a.Fill(Fields(r), sizeof r / sizeof(char *));
+                           MemberRule r = Filled<MemberRule>(a);
                            r.Name = a.Name();
                            r.RCAAddr = r.Timeout = a.Value();
                            HTTPDPutMemberRule(d, &r, a.Name(), a.Number(1, 0, 4));
                        }),
         // PICS filter rules.
         EVERYEXPORT_OP(HTTPDGetPicsFilterRule, kReads,
-                       [](D d, Args &a) {
-                           char *name = a.Name();
-                           FreeTwins(a, HTTPDGetPicsFilterRule(d, name),
-                                     HTTPDGetPicsFilterRule(d, name));
-                       }),
+                       [](D d, Args &a) { GetTwice(d, a, HTTPDGetPicsFilterRule); }),
         EVERYEXPORT_OP(HTTPDPutPicsFilterRule, kEdits,
                        [](D d, Args &a) {
-                           PicsFilterRule r{};
-                           a.Fill(Fields(r), sizeof r / sizeof(char *));
+                           PicsFilterRule r = Filled<PicsFilterRule>(a);
                            r.RuleName = a.Name();
                            r.Description = r.ActiveDays = r.StartTime = r.EndTime = a.Value();
                            HTTPDPutPicsFilterRule(d, &r, a.Name(), a.Number(2, 0, 2));
@@ -352,8 +354,7 @@ inline const std::vector<Operation> &Operations() {
                        }),
         EVERYEXPORT_OP(HTTPDReplacePicsFilterRule, kEdits,
                        [](D d, Args &a) {
-                           PicsFilterRule r{};
-                           a.Fill(Fields(r), sizeof r / sizeof(char *));
+                           PicsFilterRule r = Filled<PicsFilterRule>(a);
                            r.RuleName = a.Name();
                            r.Description = r.ActiveDays = r.StartTime = r.EndTime = a.Value();
                            HTTPDReplacePicsFilterRule(d, &r, a.Maybe("copy"));
