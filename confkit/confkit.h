@@ -229,6 +229,12 @@ CONFKIT_API int32_t CONFKIT_CALL ParseTimeSpec(const char *text, int32_t *hours,
 
 /* ---- Rule queries and edits ---- */
 
+/* Single-line rules are the lines outside blocks. A block header (a
+ * Protection, Protect, LDAPInfo, Member or DefinePicsRule line holding "{")
+ * is a rule of its directive that stands for its whole block: an edit that
+ * removes it removes the block, and rules placed after it go after the
+ * block's closing line. */
+
 /* A new list of copies of the lines of rule ID id, in document order. */
 CONFKIT_API Line *CONFKIT_CALL HTTPDGetRules(ConfigDocument *doc, int32_t id);
 /* Copies of the lines of any ID of ids (ended by a 0 entry). */

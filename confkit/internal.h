@@ -11,6 +11,9 @@
 
 // Text primitives (tokens.cpp). Heap strings belong to the caller (free()).
 char *TokenDup(const char *text);
+// The first token of text as TokenDup takes it, without a copy ("#" is an
+// ordinary character in it); empty for a null text.
+std::string_view FirstToken(const char *text);
 char *CopyString(const char *text);
 void CutAtChar(char *text, char ch);
 

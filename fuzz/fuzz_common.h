@@ -38,6 +38,14 @@ inline void CheckList(const Line *first) {
     }
 }
 
+// The texts of a document's Lines, joined.
+inline std::string DocText(const ConfigDocument *doc) {
+    std::string s;
+    for (const Line *l = doc->first; l; l = l->next)
+        s += l->text;
+    return s;
+}
+
 inline void CheckDoc(const ConfigDocument *doc) {
     Require(doc != nullptr, "no document");
     CheckList(doc->first);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
+# locales: localedef and the locale sources, for the test under a Turkish locale.
 packages=(build-essential cmake ninja-build binutils libgtest-dev libgmock-dev googletest
-          nlohmann-json3-dev libcli11-dev clang libclang-rt-14-dev clang-tidy cppcheck
+          nlohmann-json3-dev libcli11-dev clang libclang-rt-14-dev clang-tidy cppcheck locales
           scdoc man-db groff-base patch ansible-core python3-pycodestyle yamllint)
 packages+=("$@")
 missing=()

@@ -96,8 +96,12 @@ ConfigDocument *OpenDocument(const char *path) {
 }
 
 void WriteBody(const ConfigDocument *doc, platform::TextWriter &out) {
-    for (const Line *l = doc->first; l && out.ok(); l = l->next)
-        if (LineClassify(l->text) != kLeftOut) out.Write(l->text, std::strlen(l->text));
+    for (const Line *l = doc->first; l && out.ok();) {
+        const FileLine line = FileLineAt(l);
+        const bool written = LineClassify(line) != kLeftOut;
+        for (; l != line.last->next && out.ok(); l = l->next)
+            if (written) out.Write(l->text, std::strlen(l->text));
+    }
 }
 
 } // namespace

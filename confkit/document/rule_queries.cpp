@@ -1,6 +1,8 @@
-// Copying the rules of one directive (or of several) out of a document.
+// Copying the rules of one directive (or of several) out of a document: the
+// lines outside blocks, block headers included.
 #include "common/text.h"
 #include "internal.h"
+#include "rule_scope.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -33,12 +35,13 @@ bool NamesUserMethod(const Line *line) {
     return !standard;
 }
 
-// Copies of the document lines that pass keep, in document order. When a
-// copy cannot be made, the copies made so far are released and the result
-// is null (the Chain lets go of them when the exception passes).
+// Copies of the document lines outside blocks that pass keep, in document
+// order. When a copy cannot be made, the copies made so far are released and
+// the result is null (the Chain lets go of them when the exception passes).
 template <class Keep> Line *CopyLines(const ConfigDocument *doc, Keep keep) {
     Chain copies;
-    for (const Line *line = doc ? doc->first : nullptr; line; line = line->next) {
+    TopLevelWalk walk;
+    for (Line *line = doc ? doc->first : nullptr; line; line = walk.PieceEnd(line)->next) {
         if (!keep(line)) continue;
         Line *copy = LinesNew(1);
         if (!copy) throw std::bad_alloc();

@@ -39,13 +39,18 @@ const char *SkipToDigit(const char *p) {
 
 } // namespace
 
-char *TokenDup(const char *text) {
-    if (!text || *text == '\0') return nullptr;
+std::string_view FirstToken(const char *text) {
+    if (!text) return {};
     const char *start = SkipTokenSpace(text);
     const char *end = start;
     while (*end && !IsTokenSpace(*end)) // "#" is an ordinary character here
         ++end;
-    return ascii::HeapCopy(std::string_view(start, static_cast<std::size_t>(end - start)));
+    return std::string_view(start, static_cast<std::size_t>(end - start));
+}
+
+char *TokenDup(const char *text) {
+    if (!text || *text == '\0') return nullptr;
+    return ascii::HeapCopy(FirstToken(text));
 }
 
 char *CopyString(const char *text) {

@@ -158,10 +158,21 @@ void PrintCacheTimeout(const char *tmpl, const char *directive, const char *valu
     PrintThrough(tmpl, value);
 }
 
+// Prints the value that build makes through the template, or "" when
+// memory runs out while it is made.
+template <class Build> void PrintBuiltValue(const char *tmpl, Build build) {
+    std::string value;
+    try {
+        build(value);
+    } catch (const std::bad_alloc &) {
+        value.clear();
+    }
+    PrintThrough(tmpl, value);
+}
+
 void PrintSelectListItems(const char *tmpl, const char *directive, int32_t lastFirst,
                           ConfigDocument *doc) {
-    std::string items;
-    try {
+    PrintBuiltValue(tmpl, [&](std::string &items) {
         RuleList rules = RulesOf(doc, directive);
         const Line *start = rules.get();
         if (start && lastFirst == 1)
@@ -169,26 +180,18 @@ void PrintSelectListItems(const char *tmpl, const char *directive, int32_t lastF
                 start = start->next;
         for (const Line *r = start; r; r = lastFirst == 1 ? r->prev : r->next)
             AppendOption(items, r == start, WithoutLineBreaks(FieldOf(TextOf(r), 2)));
-    } catch (const std::bad_alloc &) {
-        items.clear();
-    }
-    PrintThrough(tmpl, items);
+    });
 }
 
 void PrintMultiDirectiveText(const char *tmpl, const char *directive, int32_t field,
                              ConfigDocument *doc) {
-    std::string value;
-    try {
+    PrintBuiltValue(tmpl, [&](std::string &value) {
         RuleList rules = RulesOf(doc, directive);
-        if (rules) {
-            std::string_view f = FieldOf(TextOf(rules.get()), field);
-            if (f.find_first_of("/\\") == std::string_view::npos) value = "/icons/";
-            value += f;
-        }
-    } catch (const std::bad_alloc &) {
-        value.clear();
-    }
-    PrintThrough(tmpl, value);
+        if (!rules) return;
+        std::string_view f = FieldOf(TextOf(rules.get()), field);
+        if (f.find_first_of("/\\") == std::string_view::npos) value = "/icons/";
+        value += f;
+    });
 }
 
 } // namespace
@@ -196,40 +199,38 @@ void PrintMultiDirectiveText(const char *tmpl, const char *directive, int32_t fi
 
 using namespace confkit;
 
+namespace {
+// Each generator of a form value returns 0, whatever it printed.
+template <class Print> int32_t Printed(Print &&print) noexcept {
+    NoThrowVoid(print);
+    return 0;
+}
+} // namespace
+
 extern "C" CONFKIT_API int32_t CONFKIT_CALL GenOptionString(const char *tmpl, int32_t low,
                                                             int32_t high, int32_t selected) {
-    return NoThrow<int32_t>(0, [&] {
-        PrintNumericOptions(tmpl, low, high, selected);
-        return 0;
-    });
+    return Printed([&] { PrintNumericOptions(tmpl, low, high, selected); });
 }
 
 extern "C" CONFKIT_API int32_t CONFKIT_CALL GenOptionList(const char *tmpl, const char *directive,
                                                           const char *options,
                                                           const char *defaultValue,
                                                           ConfigDocument *doc) {
-    return NoThrow<int32_t>(0, [&] {
-        PrintOptionList(tmpl, directive, options, defaultValue, doc);
-        return 0;
-    });
+    return Printed([&] { PrintOptionList(tmpl, directive, options, defaultValue, doc); });
 }
 
 extern "C" CONFKIT_API int32_t CONFKIT_CALL GenTextField(const char *tmpl, const char *directive,
                                                          int32_t field, int32_t restOfLine,
                                                          const char *defaultValue,
                                                          ConfigDocument *doc) {
-    return NoThrow<int32_t>(0, [&] {
-        PrintTextField(tmpl, directive, field, restOfLine, defaultValue, doc);
-        return 0;
-    });
+    return Printed([&] { PrintTextField(tmpl, directive, field, restOfLine, defaultValue, doc); });
 }
 
 extern "C" CONFKIT_API int32_t CONFKIT_CALL GenCheckedSetting(
     const char *tmpl, const char *pattern, const char *prefix, int32_t checkedWhenAbsent,
     int32_t field, const char *checkedText, ConfigDocument *doc) {
-    return NoThrow<int32_t>(0, [&] {
+    return Printed([&] {
         PrintCheckedSetting(tmpl, pattern, prefix, checkedWhenAbsent, field, checkedText, doc);
-        return 0;
     });
 }
 
@@ -238,38 +239,26 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL GenCheckedSettingOnOff(const char *t
                                                                    int32_t sense,
                                                                    int32_t checkedWhenAbsent,
                                                                    ConfigDocument *doc) {
-    return NoThrow<int32_t>(0, [&] {
-        PrintOnOff(tmpl, directive, sense, checkedWhenAbsent, doc);
-        return 0;
-    });
+    return Printed([&] { PrintOnOff(tmpl, directive, sense, checkedWhenAbsent, doc); });
 }
 
 extern "C" CONFKIT_API int32_t CONFKIT_CALL GenCacheTimeoutSetting(const char *tmpl,
                                                                    const char *directive,
                                                                    const char *valuePrefix,
                                                                    ConfigDocument *doc) {
-    return NoThrow<int32_t>(0, [&] {
-        PrintCacheTimeout(tmpl, directive, valuePrefix, doc);
-        return 0;
-    });
+    return Printed([&] { PrintCacheTimeout(tmpl, directive, valuePrefix, doc); });
 }
 
 extern "C" CONFKIT_API int32_t CONFKIT_CALL GenSelectListItems(const char *tmpl,
                                                                const char *directive,
                                                                int32_t lastFirst,
                                                                ConfigDocument *doc) {
-    return NoThrow<int32_t>(0, [&] {
-        PrintSelectListItems(tmpl, directive, lastFirst, doc);
-        return 0;
-    });
+    return Printed([&] { PrintSelectListItems(tmpl, directive, lastFirst, doc); });
 }
 
 extern "C" CONFKIT_API int32_t CONFKIT_CALL GenMultiDirectiveText(const char *tmpl,
                                                                   const char *directive,
                                                                   int32_t field,
                                                                   ConfigDocument *doc) {
-    return NoThrow<int32_t>(0, [&] {
-        PrintMultiDirectiveText(tmpl, directive, field, doc);
-        return 0;
-    });
+    return Printed([&] { PrintMultiDirectiveText(tmpl, directive, field, doc); });
 }

@@ -139,8 +139,8 @@ TEST(HTTPDConfigWrite, RoundTripKeepsEverythingButBareWordsAndHiddenText) {
                                          "Nul x" // the rest of that Line is invisible
                                          "Next 1\r\n") +
                              s1022 + "\r\n" + s1023 + "\r\n" +
-                             s1024.substr(0, 1023) + // its second piece is the bare word "c"
-                             "Port 81\r";
+                             // Whole, though its second piece is the bare word "c".
+                             s1024 + "\r\n" + "Port 81\r";
     EXPECT_EQ(RoundTrip(dir, in), want);
     // A second round trip changes nothing more.
     EXPECT_EQ(RoundTrip(dir, want), want);

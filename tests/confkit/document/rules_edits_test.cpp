@@ -215,4 +215,127 @@ TEST(RuleEdits, EditedFileIsWrittenBackWithItsLineEnds) {
               "# rules\r\nPass /a/* /x/*\r\nFail /c/*\r\nPort 80\r\nFail /f/*\r\n");
 }
 
+// ---- Rules live outside blocks ----
+
+// Lines of the sample configuration: server settings and blocks whose bodies
+// hold subdirectives that share names with them.
+const char kSample[] = "ServerRoot          /opt/tarrowgate\n"
+                       "Port                8080\n"
+                       "BindSpecific        OFF\n"
+                       "UserId              nobody\n"
+                       "Protection  ADMIN-PROT  {\n"
+                       "      UserID       %%CLIENT%%\n"
+                       "}\n"
+                       "Protect  /admin/*  ADMIN-PROT\n"
+                       "Protect  /reports/*  {\n"
+                       "      ServerID     Reports\n"
+                       "}\n"
+                       "LDAPInfo corp-ldap {\n"
+                       "      Port                     636\n"
+                       "}\n"
+                       "Member cache-west {\n"
+                       "     BindSpecific OFF\n"
+                       "}\n";
+
+// kSample with one piece of text replaced.
+std::string SampleWith(const std::string &from, const std::string &to) {
+    std::string s = kSample;
+    s.replace(s.find(from), from.size(), to);
+    return s;
+}
+
+TEST(RulesOutsideBlocks, EditsOfTheSampleTouchOnlyWhatTheyAddress) {
+    enum Op { Add, Replace, Remove };
+    const struct {
+        const char *what;
+        Op op;
+        int32_t id;
+        Texts list;
+        std::string want;
+    } cases[] = {
+        {"replace Port leaves the LDAP server's port",
+         Replace,
+         164,
+         {"Port 8081\n"},
+         SampleWith("Port                8080\n", "Port 8081\n")},
+        {"replace UserId leaves a setup's UserID",
+         Replace,
+         225,
+         {"UserId www\n"},
+         SampleWith("UserId              nobody\n", "UserId www\n")},
+        {"add Protect goes after the block of the last Protect",
+         Add,
+         167,
+         {"Protect /new/* ADMIN-PROT\n"},
+         SampleWith("Reports\n}\n", "Reports\n}\nProtect /new/* ADMIN-PROT\n")},
+        {"add BindSpecific stays out of the Member block",
+         Add,
+         23,
+         {"BindSpecific ON\n"},
+         SampleWith("OFF\nUserId", "OFF\nBindSpecific ON\nUserId")},
+        {"remove a block header removes its block",
+         Remove,
+         167,
+         {"protect /reports/* {\n"},
+         SampleWith("Protect  /reports/*  {\n      ServerID     Reports\n}\n", "")},
+        {"replace removes a block it does not keep; new rules take its place",
+         Replace,
+         167,
+         {"Protect /admin/* ADMIN-PROT\n", "Protect /ops/* CERT-PROT\n"},
+         SampleWith("Protect  /reports/*  {\n      ServerID     Reports\n}\n",
+                    "Protect /ops/* CERT-PROT\n")},
+        {"a replace that removes nothing adds after the last header's block",
+         Replace,
+         125,
+         {"LDAPInfo corp-ldap {\n", "LDAPInfo second { }\n"},
+         SampleWith("636\n}\n", "636\n}\nLDAPInfo second { }\n")},
+    };
+    for (const auto &c : cases) {
+        DocPtr doc(MakeDoc(kSample));
+        Line *list = MakeList(c.list);
+        if (c.op == Add) HTTPDAddRules(doc.get(), c.id, list);
+        if (c.op == Replace) HTTPDReplaceRules(doc.get(), c.id, list);
+        Line *left = c.op == Remove ? HTTPDRemoveRules(doc.get(), c.id, list) : nullptr;
+        EXPECT_EQ(left, nullptr) << c.what;
+        EXPECT_EQ(DocText(doc.get()), c.want) << c.what;
+        EXPECT_TRUE(ListWellFormed(doc->first)) << c.what;
+    }
+}
+
+TEST(RulesOutsideBlocks, QueriesSeeHeadersAndNoBodies) {
+    DocPtr doc(MakeDoc(kSample));
+    EXPECT_EQ(ListTexts(ListPtr(HTTPDGetRules(doc.get(), 164)).get()),
+              (Texts{"Port                8080\n"}));
+    const int32_t ids[] = {225, 23, 0};
+    EXPECT_EQ(ListTexts(ListPtr(HTTPDGetMultiRules(doc.get(), ids)).get()),
+              (Texts{"BindSpecific        OFF\n", "UserId              nobody\n"}));
+    EXPECT_EQ(ListTexts(ListPtr(HTTPDGetZarnRules(doc.get(), 167, "/")).get()),
+              (Texts{"Protect  /admin/*  ADMIN-PROT\n", "Protect  /reports/*  {\n"}));
+
+    // The page shows the default when only the LDAP server has a port.
+    DocPtr ldapOnly(MakeDoc("LDAPInfo corp-ldap {\n      Port 636\n}\n"));
+    EXPECT_EQ(testsupport::CaptureStdout(
+                  [&] { GenTextField("[%s]", "Port", 2, 0, "80", ldapOnly.get()); }),
+              "[80]");
+}
+
+TEST(RulesOutsideBlocks, WhatEndsABlockAndWhatOpensNone) {
+    const struct {
+        const char *text;
+        Texts ports;
+    } cases[] = {
+        // A header without a closing line, or holding its own "}", encloses
+        // nothing; inside a block no header is recognised.
+        {"Member m {\nPort 1\n", {"Port 1\n"}},
+        {"LDAPInfo l { }\nPort 1\n}\nPort 2\n", {"Port 1\n", "Port 2\n"}},
+        {"Protection a {\nProtect /x {\nPort 1\n}\nPort 2\n}\n", {"Port 2\n"}},
+        {"protection{ a\nPort 1\n}\nPass /x {\nPort 2\n}\n", {"Port 1\n", "Port 2\n"}},
+        {"  definepicsrule \"R\" {\nPort 1\n } Port 2\nPort 3\n", {"Port 3\n"}},
+    };
+    for (const auto &c : cases) {
+        DocPtr doc(MakeDoc(c.text));
+        EXPECT_EQ(ListTexts(ListPtr(HTTPDGetRules(doc.get(), 164)).get()), c.ports) << c.text;
+    }
+}
+
 } // namespace

@@ -4,8 +4,11 @@
 //
 // The model searches the list from its head with RuleSame for every rule of
 // the directive, as the edits are defined; the library must agree with it
-// both through its index and through its unindexed fallback.
+// both through its index and through its unindexed fallback. Documents hold
+// blocks: the model finds them on its own, scanning from the top for headers
+// and their closing lines, and treats a header as its whole block.
 #include "document/rule_edits.h"
+#include "internal.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +42,30 @@ bool IsRule(const Item &item, int32_t id) {
     return HTTPDRuleMatch(item.text.c_str(), id) == 1;
 }
 
+bool OpensBlock(const std::string &text) {
+    char *first = TokenDup(text.c_str());
+    const int32_t id = first ? HTTPDRuleToID(first) : -1;
+    std::free(first);
+    const bool blockWord = id == 59 || id == 125 || id == 143 || id == 167 || id == 168;
+    return blockWord && text.find('{') != std::string::npos;
+}
+
+// The index of the last item of the piece that starts at the top-level item
+// i: its block's closing item, or i itself.
+std::size_t PieceEnd(const Seq &doc, std::size_t i) {
+    if (!OpensBlock(doc[i].text) || doc[i].text.find('}') != std::string::npos) return i;
+    for (std::size_t j = i + 1; j < doc.size(); ++j)
+        if (doc[j].text.find('}') != std::string::npos) return j;
+    return i;
+}
+
+int blocksTaken = 0; // whole blocks the model removed or placed rules after
+
+void Erase(Seq &doc, std::size_t from, std::size_t to) {
+    blocksTaken += to > from;
+    doc.erase(doc.begin() + static_cast<long>(from), doc.begin() + static_cast<long>(to) + 1);
+}
+
 // The first list item that is the same rule as text, or -1.
 long FirstSame(const Seq &list, const std::string &text) {
     for (std::size_t j = 0; j < list.size(); ++j)
@@ -48,26 +75,28 @@ long FirstSame(const Seq &list, const std::string &text) {
 
 Seq ModelRemove(Seq &doc, int32_t id, Seq list) {
     for (std::size_t i = 0; i < doc.size();) {
+        const std::size_t end = PieceEnd(doc, i);
         long j = IsRule(doc[i], id) ? FirstSame(list, doc[i].text) : -1;
         if (j < 0) {
-            ++i;
+            i = end + 1;
             continue;
         }
         list.erase(list.begin() + j);
-        doc.erase(doc.begin() + static_cast<long>(i));
+        Erase(doc, i, end);
     }
     return list;
 }
 
 void ModelAdd(Seq &doc, int32_t id, Seq list) {
     long after = -1;
-    for (std::size_t i = 0; i < doc.size(); ++i) {
+    for (std::size_t i = 0; i < doc.size(); i = PieceEnd(doc, i) + 1) {
         if (!IsRule(doc[i], id)) continue;
         long j = FirstSame(list, doc[i].text);
         if (j >= 0)
             list.erase(list.begin() + j);
         else
-            after = static_cast<long>(i);
+            after = static_cast<long>(PieceEnd(doc, i));
+        blocksTaken += j < 0 && PieceEnd(doc, i) > i;
     }
     long at = after >= 0 ? after + 1 : static_cast<long>(doc.size());
     doc.insert(doc.begin() + at, list.begin(), list.end());
@@ -77,17 +106,18 @@ void ModelAdd(Seq &doc, int32_t id, Seq list) {
 bool ModelReplace(Seq &doc, int32_t id, Seq list) {
     long after = -1;
     for (std::size_t i = 0; i < doc.size();) {
+        const std::size_t end = PieceEnd(doc, i);
         if (!IsRule(doc[i], id)) {
-            ++i;
+            i = end + 1;
             continue;
         }
         long j = FirstSame(list, doc[i].text);
         if (j >= 0) {
             list.erase(list.begin() + j);
-            ++i;
+            i = end + 1;
         } else {
             after = static_cast<long>(i) - 1;
-            doc.erase(doc.begin() + static_cast<long>(i));
+            Erase(doc, i, end);
         }
     }
     if (list.empty()) return false;
@@ -110,18 +140,23 @@ class Generator {
     unsigned Pick(std::size_t n) { return static_cast<unsigned>(rng_() % n); }
 
     std::string Text() {
-        static const char *kOther[] = {"", "\n", "  \n", "# Pass /a\n", "Port 80\n", "}\n", "#\n"};
-        if (Pick(6) == 0) return kOther[Pick(7)];
-        static const char *kWords[] = {"Pass",  "pass",      "PASS", "Fail",
-                                       "Proxy", "ProxyFrom", "GC",   "gc"};
+        static const char *kOther[] = {"",    "\n",     "  \n", "# Pass /a\n",      "Port 80\n",
+                                       "#\n", " } x\n", "{\n",  "LDAPInfo l { }\n", "}\n"};
+        if (Pick(4) == 0) return kOther[Pick(10)];
+        if (Pick(6) == 0) return "}\n";
+        static const char *kWords[] = {"Pass",    "pass",      "PASS",       "Fail",
+                                       "Proxy",   "ProxyFrom", "GC",         "gc",
+                                       "Protect", "protect",   "PROTECTION", "ProtectX"};
         static const char *kArgs[] = {"/a", "/A", "/b", "Advisor", "advisor"};
         static const char *kSpaces[] = {" ", "\t", "  ", "@", " @ "};
         std::string s = Pick(4) == 0 ? kSpaces[Pick(5)] : "";
-        s += kWords[Pick(8)];
+        // Often a header of the directive the edit is about.
+        s += Pick(4) == 0 && HTTPDIDToRule(id_) ? HTTPDIDToRule(id_) : kWords[Pick(12)];
         for (int n = Pick(3); n > 0; --n) {
             s += kSpaces[Pick(5)];
             s += kArgs[Pick(5)];
         }
+        if (Pick(2) == 0) s += Pick(2) ? " {" : "{";
         if (Pick(4) == 0) s += Pick(2) ? " # note" : "#x";
         static const char *kEnds[] = {"\n", "\n", "\n", "", "\r\n", " \n"};
         return s + kEnds[Pick(6)];
@@ -139,12 +174,14 @@ class Generator {
     }
 
     int32_t Id() {
-        static const int32_t kIds[] = {160, 96, 169, 100, 101, 232};
-        return kIds[Pick(6)];
+        static const int32_t kIds[] = {160, 96, 169, 100, 101, 232, 167, 168, 143};
+        id_ = kIds[Pick(9)];
+        return id_;
     }
 
   private:
     std::mt19937 rng_;
+    int32_t id_ = -1; // the directive of the current edit
 };
 
 // ---- The real lists ----
@@ -244,10 +281,11 @@ class RuleEditsProperty : public ::testing::TestWithParam<unsigned> {};
 TEST_P(RuleEditsProperty, EditsMatchTheModel) {
     Generator gen(GetParam());
     int changed = 0, allWent = 0;
+    blocksTaken = 0;
     for (int round = 0; round < 1500; ++round) {
+        int32_t id = gen.Id();
         Seq doc = gen.Items(gen.Pick(20) == 0 ? 0 : 1 + gen.Pick(8), 0);
         Seq list = gen.Items(gen.Pick(7), 1000, &doc);
-        int32_t id = gen.Id();
         for (Edit edit : {Edit::Remove, Edit::Add, Edit::Replace}) {
             bool went = false;
             Outcome want = RunModel(doc, list, id, edit, &went);
@@ -267,6 +305,7 @@ TEST_P(RuleEditsProperty, EditsMatchTheModel) {
     // The random cases reach the interesting paths.
     EXPECT_GT(changed, 1500);
     EXPECT_GT(allWent, 0);
+    EXPECT_GT(blocksTaken, 50);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RuleEditsProperty, ::testing::Values(7u, 1999u, 424242u));

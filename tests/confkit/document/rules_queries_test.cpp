@@ -19,7 +19,8 @@ using Texts = std::vector<std::string>;
 constexpr int32_t kEnable = 90, kFail = 96, kPass = 160, kProtection = 168;
 
 TEST(RuleQueries, GetRulesCopiesTheLinesOfOneDirectiveInDocumentOrder) {
-    DocPtr doc(MakeDoc("Protection a {\nprotect /x a\n  PROTECTION b {\n}\n"));
+    // Neither header has a closing line, so neither encloses the other.
+    DocPtr doc(MakeDoc("Protection a {\nprotect /x a\n  PROTECTION b {\n"));
     ListPtr rules(HTTPDGetRules(doc.get(), kProtection));
     EXPECT_EQ(ListTexts(rules.get()), (Texts{"Protection a {\n", "  PROTECTION b {\n"}));
     EXPECT_TRUE(ListWellFormed(rules.get()));
