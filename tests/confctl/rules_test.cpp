@@ -152,7 +152,9 @@ TEST(ConfctlEdit, FailedWriteLeavesTheFileUntouched) {
     EXPECT_EQ(add.status, 2);
     EXPECT_EQ(add.err, "confctl: " + file + ": cannot write the configuration file\n");
     EXPECT_EQ(ReadFile(file), kRules);
-    EXPECT_EQ(confctltest::FolderEntries(dir.path()), std::vector<std::string>{"proxy.conf"});
+    // No temporary file is left; the lock file stays, as every editor leaves it.
+    EXPECT_EQ(confctltest::FolderEntries(dir.path()),
+              (std::vector<std::string>{"proxy.conf", "proxy.conf.lock"}));
 }
 
 } // namespace

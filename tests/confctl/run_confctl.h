@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -31,7 +32,9 @@ struct RunOptions {
     long fileSizeLimit = -1;
 };
 
-inline Result Confctl(const std::vector<std::string> &args, const RunOptions &options = {}) {
+// runner: a program (and its arguments) that runs confctl, such as setpriv.
+inline Result Confctl(const std::vector<std::string> &args, const RunOptions &options = {},
+                      const std::vector<std::string> &runner = {}) {
     char inputPath[] = "/tmp/confctl-input-XXXXXX";
     int input = mkstemp(inputPath);
     if (input < 0 ||
@@ -54,11 +57,14 @@ inline Result Confctl(const std::vector<std::string> &args, const RunOptions &op
             rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
-        std::vector<char *> argv{const_cast<char *>(CONFCTL_PROGRAM)};
+        std::vector<char *> argv;
+        for (const std::string &a : runner)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(const_cast<char *>(CONFCTL_PROGRAM));
         for (const std::string &a : args)
             argv.push_back(const_cast<char *>(a.c_str()));
         argv.push_back(nullptr);
-        execv(CONFCTL_PROGRAM, argv.data());
+        execv(argv[0], argv.data());
         _exit(127);
     }
     close(input);
@@ -86,6 +92,32 @@ inline Result Confctl(const std::vector<std::string> &args, const RunOptions &op
     waitpid(child, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
+}
+
+// Starts confctl with arguments, standard input and output on /dev/null, and
+// returns at once; the caller waits for the process. Everything the child
+// needs is made before fork, so it only calls exec.
+inline pid_t StartConfctl(const std::vector<std::string> &args) {
+    std::vector<char *> argv{const_cast<char *>(CONFCTL_PROGRAM)};
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0) {
+        int null = open("/dev/null", O_RDWR);
+        for (int fd : {0, 1, 2})
+            dup2(null, fd);
+        execv(CONFCTL_PROGRAM, argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
+inline int WaitStatus(pid_t child) {
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // The names of the entries of a folder, "." and ".." left out.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <memory>
 
-
 namespace confctl {
 namespace {
 
@@ -79,7 +78,8 @@ const std::vector<std::string> kProtectKinds = {"protect", "protection"};
 const char *const kProtectLabel = "Protect or Protection entry";
 
 int ProtectGet(const BlockOptions &o) {
-    confkit::Document doc = OpenExisting(o.file);
+    ReadSession session(o.file);
+    const confkit::Document &doc = session.doc();
     RequireKind(doc, o.name, kProtectKinds, kProtectLabel, true);
     PrintRecord(doc.Protect(o.name), o.json);
     return kOk;
@@ -91,7 +91,8 @@ int ProtectPut(const BlockOptions &o) {
                              !ascii::EqualNoCase(rule->Directive, "Protection")))
         throw Failure("a protection record's Directive must be Protect or Protection");
     std::string anchor = o.anchor.empty() ? ProtectName(*rule) : o.anchor;
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     bool replaces = o.mode == "replace" || ascii::EqualNoCase(rule->Directive, "Protection");
     if (replaces) RequireKind(doc, anchor, kProtectKinds, kProtectLabel, false);
     doc.PutProtect(*rule, anchor, ModeOf(o.mode));
@@ -101,7 +102,8 @@ int ProtectPut(const BlockOptions &o) {
 
 int DeleteEntry(const BlockOptions &o, const std::vector<std::string> &kinds,
                 const std::string &label) {
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     RequireKind(doc, o.name, kinds, label, true);
     doc.DeleteEntry(o.name);
     Save(doc);
@@ -114,7 +116,8 @@ const std::vector<std::string> kLdapKinds = {"ldapinfo"};
 const std::vector<std::string> kMemberKinds = {"member"};
 
 int LdapGet(const BlockOptions &o) {
-    confkit::Document doc = OpenExisting(o.file);
+    ReadSession session(o.file);
+    const confkit::Document &doc = session.doc();
     confkit::Record<LDAPRule> rule = doc.LDAP(o.name);
     if (!rule) throw Failure(o.file + ": no LDAPInfo block named '" + o.name + "'");
     PrintRecord(rule, o.json);
@@ -125,7 +128,8 @@ int LdapPut(const BlockOptions &o) {
     confkit::Record<LDAPRule> rule = ReadRecord<LDAPRule>("LDAP");
     if (!rule->Name) throw Failure("an LDAP record needs a Name");
     std::string anchor = o.anchor.empty() ? rule->Name : o.anchor;
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     if (o.mode == "replace") RequireKind(doc, anchor, kLdapKinds, "LDAPInfo block", false);
     doc.PutLDAP(*rule, anchor, ModeOf(o.mode));
     Save(doc);
@@ -136,7 +140,8 @@ int MemberPut(const BlockOptions &o) {
     confkit::Record<MemberRule> rule = ReadRecord<MemberRule>("member");
     if (!rule->Name) throw Failure("a member record needs a Name");
     std::string anchor = o.anchor.empty() ? rule->Name : o.anchor;
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     if (o.mode == "replace") RequireKind(doc, anchor, kMemberKinds, "Member block", false);
     doc.PutMember(*rule, anchor, ModeOf(o.mode));
     Save(doc);
@@ -150,7 +155,8 @@ void RequirePicsRule(const confkit::Document &doc, const std::string &name) {
 }
 
 int PicsGet(const BlockOptions &o) {
-    confkit::Document doc = OpenExisting(o.file);
+    ReadSession session(o.file);
+    const confkit::Document &doc = session.doc();
     confkit::Record<PicsFilterRule> rule = doc.Pics(o.name);
     if (!rule) throw Failure(o.file + ": no PICS rule named '" + o.name + "'");
     PrintRecord(rule, o.json);
@@ -160,7 +166,8 @@ int PicsGet(const BlockOptions &o) {
 int PicsPut(const BlockOptions &o) {
     confkit::Record<PicsFilterRule> rule = ReadRecord<PicsFilterRule>("PICS rule");
     if (!rule->RuleName) throw Failure("a PICS rule record needs a RuleName");
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     if (o.mode == "replace") {
         std::string name = o.anchor.empty() ? rule->RuleName : o.anchor;
         if (!doc.Pics(name) || !doc.ReplacePics(*rule, name))
@@ -176,7 +183,8 @@ int PicsPut(const BlockOptions &o) {
 }
 
 int PicsDelete(const BlockOptions &o) {
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     if (!doc.DeletePics(o.name))
         throw Failure(o.file + ": no PICS rule named '" + o.name + "' to delete");
     Save(doc);
@@ -198,7 +206,8 @@ std::string ClauseKeyword(const std::string &keyword) {
 
 int ClauseGet(const ClauseOptions &o) {
     std::string keyword = ClauseKeyword(o.keyword);
-    confkit::Document doc = OpenExisting(o.file);
+    ReadSession session(o.file);
+    const confkit::Document &doc = session.doc();
     RequirePicsRule(doc, o.rule);
     std::vector<std::string> values = doc.PicsClause(o.rule, keyword).Texts();
     if (o.json) {
@@ -224,7 +233,8 @@ int ClausePut(const ClauseOptions &o) {
         for (InputLine &line : ReadStdinLines())
             values.push_back(std::move(line.text));
     }
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     RequirePicsRule(doc, o.rule);
     confkit::ValueList list = confkit::ValueList::FromTexts(values);
     doc.PutPicsClause(o.rule, keyword, list);
@@ -237,7 +247,8 @@ int FilterPut(const ClauseOptions &o) {
         throw Failure("a Filter text must be one line");
     if (!TokenMatch(o.text.c_str(), "Filter"))
         throw Failure("a Filter text begins with the word Filter");
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     RequirePicsRule(doc, o.rule);
     doc.PutFilter(o.rule, o.text);
     Save(doc);
@@ -245,7 +256,8 @@ int FilterPut(const ClauseOptions &o) {
 }
 
 int FilterDelete(const ClauseOptions &o) {
-    confkit::Document doc = OpenExisting(o.file);
+    EditSession session(o.file);
+    confkit::Document &doc = session.doc();
     RequirePicsRule(doc, o.rule);
     std::size_t before = doc.Lines().size();
     doc.DeleteFilter(o.rule);

@@ -319,7 +319,7 @@ std::vector<PhysicalLine> CompareWithWritten(const std::string &original, Report
 }
 
 int Check(const std::string &file) {
-    OpenExisting(file); // the same checks on the file as every command makes
+    ReadSession session(file); // the same checks on the file as every command makes
     Report report(file);
     std::vector<PhysicalLine> lines = CompareWithWritten(ReadFileBytes(file), report);
     CheckStructure(lines, report);

@@ -3,6 +3,7 @@
 #ifndef CONFCTL_COMMAND_H
 #define CONFCTL_COMMAND_H
 
+#include "config_lock.h"
 #include "confkit.hpp"
 
 #include <CLI/CLI.hpp>
@@ -39,6 +40,30 @@ void AddRenderCommand(CLI::App &app, Runner &run);
 // create files, and an edit must not write an empty body over a file it
 // could not read.
 confkit::Document OpenExisting(const std::string &path);
+
+// A document read under the shared lock of the configuration: writers that
+// follow the lock protocol wait until it is released.
+class ReadSession {
+  public:
+    explicit ReadSession(const std::string &path);
+    const confkit::Document &doc() const { return doc_; }
+
+  private:
+    configlock::ConfigLock lock_;
+    confkit::Document doc_;
+};
+
+// A document opened for an edit under the exclusive lock, held for the whole
+// open, edit and write, so that concurrent editors take turns.
+class EditSession {
+  public:
+    explicit EditSession(const std::string &path);
+    confkit::Document &doc() { return doc_; }
+
+  private:
+    configlock::ConfigLock lock_;
+    confkit::Document doc_;
+};
 
 // Writes the edited document back (the library leaves the file as it was
 // when that fails). Warns first when writing the file back loses lines that

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-
 namespace confctl {
 
 std::string DumpJson(const Json &value) {

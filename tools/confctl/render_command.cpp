@@ -16,7 +16,8 @@ struct RenderOptions {
 };
 
 int Render(const RenderOptions &o) {
-    confkit::Document doc = OpenExisting(o.file);
+    ReadSession session(o.file);
+    const confkit::Document &doc = session.doc();
     page::PageOptions options;
     options.action = o.action;
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> acl(nullptr, std::fclose);

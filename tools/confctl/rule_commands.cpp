@@ -40,7 +40,8 @@ int ListRules(const RulesOptions &options) {
     std::vector<int32_t> ids;
     for (const std::string &name : options.directives)
         ids.push_back(DirectiveId(name));
-    confkit::Document doc = OpenExisting(options.file);
+    ReadSession session(options.file);
+    const confkit::Document &doc = session.doc();
     std::vector<std::size_t> numbers = LineNumbers(doc);
 
     nlohmann::ordered_json found = nlohmann::ordered_json::array();
@@ -100,7 +101,8 @@ confkit::LineList RuleList(const EditOptions &options, int32_t id) {
 int Edit(const EditOptions &options, const std::string &verb) {
     int32_t id = DirectiveId(options.directive);
     confkit::LineList list = RuleList(options, id);
-    confkit::Document doc = OpenExisting(options.file);
+    EditSession session(options.file);
+    confkit::Document &doc = session.doc();
     if (verb == "add") {
         doc.AddRules(id, std::move(list));
     } else if (verb == "replace") {
