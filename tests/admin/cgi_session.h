@@ -24,20 +24,21 @@ inline bool StartsWith(const std::string &text, const std::string &prefix) {
 
 class CgiSession {
   public:
-    CgiSession(const testsupport::TempDir &dir, std::string config)
-        : dir_(dir), config_(std::move(config)) {}
+    // folder: where the request body and the answer are kept.
+    CgiSession(std::string folder, std::string config)
+        : folder_(std::move(folder)), config_(std::move(config)) {}
 
     // Runs the program with more environment (shell words) and a body;
     // prefix goes before the command (another user, say). Returns its output.
     std::string Run(const std::string &environment, const std::string &body = "",
                     const std::string &prefix = "") {
-        testsupport::WriteFile(dir_.File("body"), body);
+        testsupport::WriteFile(folder_ + "/body", body);
         const std::string command = prefix + " env CONFKIT_ADMIN_CONFIG='" + config_ +
                                     "' SCRIPT_NAME=/admin.cgi HTTP_HOST=127.0.0.1:8 " +
-                                    environment + " '" + ADMIN_CGI + "' < '" + dir_.File("body") +
-                                    "' > '" + dir_.File("out") + "'";
+                                    environment + " '" + ADMIN_CGI + "' < '" + folder_ +
+                                    "/body' > '" + folder_ + "/out'";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        return testsupport::ReadFile(dir_.File("out"));
+        return testsupport::ReadFile(folder_ + "/out");
     }
 
     // A GET; remembers the key, token and version it hands out.
@@ -66,7 +67,7 @@ class CgiSession {
     const std::string &token() const { return token_; }
 
   private:
-    const testsupport::TempDir &dir_;
+    std::string folder_;
     std::string config_;
     std::string key_, token_, version_;
 };

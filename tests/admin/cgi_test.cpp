@@ -28,7 +28,7 @@ class AdminCgi : public ::testing::Test {
 
     TempDir dir_;
     const std::string config_ = dir_.File("proxy.conf");
-    CgiSession session_{dir_, config_};
+    CgiSession session_{dir_.path(), config_};
 };
 
 const char *const kSecurityHeaders[] = {
@@ -128,7 +128,7 @@ TEST_F(AdminCgi, PostsThatDoNotComeFromThePageAreForbiddenAndChangeNothing) {
     session_.Get();
     const std::string before = ReadFile(config_);
     const std::string form = "op=settings&step=apply&Port=81";
-    CgiSession other(dir_, config_);
+    CgiSession other(dir_.path(), config_);
     other.Get(); // another browser: its own key and token
     struct Case {
         const char *what;
