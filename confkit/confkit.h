@@ -158,9 +158,18 @@ CONFKIT_API Line *CONFKIT_CALL LinesAddStr(const char *find, ConfigDocument *doc
 /* Reads the file at path (created empty when missing); null on failure. */
 CONFKIT_API ConfigDocument *CONFKIT_CALL HTTPDConfigOpen(const char *path);
 /* Writes the body back to the path, leaving out lines of one bare word.
- * 0 when written; -1 when not (the file is then left as it was). */
+ * 0 when written; -1 when not, the file then being left as it was. A
+ * document that HTTPDConfigOpen made is written only over the file it was
+ * read from: when that file has been changed, replaced or removed since
+ * (its identity, size or modification time differ from what the open saw),
+ * the result is -1 and nothing is written. After a successful write the
+ * file written is the one the next write is checked against. A document
+ * the caller built itself, or whose path it changed, is written unchecked. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDConfigWrite(ConfigDocument *doc);
-/* Writes first when write is non-zero, then releases the document. */
+/* Writes first when write is non-zero, then releases the document (also
+ * when the write failed). -1 for a null document; otherwise 0 without write
+ * and HTTPDConfigWrite's result with it, including its -1 for a file
+ * changed since the open. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDConfigClose(ConfigDocument *doc, int32_t write);
 
 /* ---- Tokens, directive table and text primitives ---- */

@@ -1,5 +1,6 @@
 // Opening, writing and closing the configuration file.
 #include "internal.h"
+#include "opened_files.h"
 #include "platform/text_file.h"
 #include "write_filter.h"
 
@@ -80,6 +81,7 @@ bool ReadBody(std::FILE *file, Line *first) {
 }
 
 void ReleaseDocument(ConfigDocument *doc) {
+    ForgetFile(doc);
     LinesFree(doc->first);
     std::free(doc->path);
     std::free(doc);
@@ -95,8 +97,10 @@ ConfigDocument *OpenDocument(const char *path) {
         doc->first = LinesNew(1);
         ok = doc->path && doc->first;
     }
+    // Taken before reading, so that a change made while reading shows too.
+    const std::optional<platform::FileStamp> stamp = platform::StampOf(file);
     try {
-        ok = ok && ReadBody(file, doc->first);
+        ok = ok && (!stamp || RememberFile(doc, *stamp)) && ReadBody(file, doc->first);
     } catch (...) {
         ok = false;
     }
@@ -125,9 +129,22 @@ extern "C" CONFKIT_API ConfigDocument *CONFKIT_CALL HTTPDConfigOpen(const char *
 extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDConfigWrite(ConfigDocument *doc) {
     if (!doc || !doc->path || !*doc->path) return -1;
     return confkit::NoThrow<int32_t>(-1, [&] {
+        // A document the library opened is written only over the file it was
+        // read from, as it was then: never over another program's change.
+        confkit::platform::ReplaceCheck check;
+        check.expected = confkit::ExpectedFile(doc);
         const bool written = confkit::platform::ReplaceTextFile(
-            doc->path, [&](confkit::platform::TextWriter &out) { confkit::WriteBody(doc, out); });
-        return written ? 0 : -1;
+            doc->path, [&](confkit::platform::TextWriter &out) { confkit::WriteBody(doc, out); },
+            &check);
+        if (!written) return -1;
+        if (confkit::IsOpenedDocument(doc)) {
+            // What was written is the file the next write is checked against.
+            if (check.written)
+                confkit::RememberFile(doc, *check.written);
+            else
+                confkit::ForgetFile(doc);
+        }
+        return 0;
     });
 }
 

@@ -83,13 +83,51 @@ bool SyncToDisk(int fd) {
     return ::fsync(fd) == 0 || errno == EINVAL;
 }
 
+FileStamp StampOfInfo(const struct stat &info) {
+    FileStamp stamp;
+    stamp.volume = static_cast<std::uint64_t>(info.st_dev);
+    stamp.file = static_cast<std::uint64_t>(info.st_ino);
+    if (S_ISREG(info.st_mode)) {
+        stamp.size = static_cast<std::uint64_t>(info.st_size);
+        stamp.modified =
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    }
+    return stamp;
+}
+
+std::optional<FileStamp> StampOfDescriptor(int fd) {
+    struct stat info;
+    if (::fstat(fd, &info) != 0) return std::nullopt;
+    return StampOfInfo(info);
+}
+
+// True when the check asks for a file that the target, as now seen, is not
+// (a missing target is never the file asked for).
+bool TargetChanged(const std::optional<FileStamp> &now, const ReplaceCheck *check) {
+    return check && check->expected && now != check->expected;
+}
+
+std::optional<FileStamp> StampOfPath(const std::string &path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return StampOfInfo(info);
+}
+
 // The specified behaviour when no new file can be made beside the target:
-// truncate and write in place, checking every write and the close.
-bool RewriteInPlace(const std::string &target, const std::function<void(TextWriter &)> &produce) {
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+// empty and write it in place, checking every write and the close. A file
+// that must be the one checked is not made when missing.
+bool RewriteInPlace(const std::string &target, const std::function<void(TextWriter &)> &produce,
+                    ReplaceCheck *check) {
+    const bool checked = check && check->expected;
+    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | (checked ? 0 : O_CREAT), 0666));
     if (fd.get() < 0) return false;
+    struct stat info;
+    if (::fstat(fd.get(), &info) != 0 || TargetChanged(StampOfInfo(info), check)) return false;
+    // Devices and pipes are written as they are.
+    if (S_ISREG(info.st_mode) && ::ftruncate(fd.get(), 0) != 0) return false;
     const bool written = WriteText(fd.get(), produce);
     const bool synced = written && SyncToDisk(fd.get());
+    if (synced && check) check->written = StampOfDescriptor(fd.get());
     return fd.Close() && synced;
 }
 
@@ -109,6 +147,11 @@ void SyncFolder(const std::string &folder) {
 
 } // namespace
 
+std::optional<FileStamp> StampOf(std::FILE *stream) {
+    if (!stream) return std::nullopt;
+    return StampOfDescriptor(::fileno(stream));
+}
+
 std::string FinalTarget(const std::string &path) {
     std::string current = path;
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
@@ -123,7 +166,8 @@ std::string FinalTarget(const std::string &path) {
     return current;
 }
 
-bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce) {
+bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce,
+                     ReplaceCheck *check) {
     if (!path || !*path) return false;
     const std::string target = FinalTarget(path);
 
@@ -137,19 +181,22 @@ bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &
         Descriptor probe(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
         if (probe.get() < 0) return false;
         // Devices, pipes and the like cannot be replaced, only written.
-        if (!S_ISREG(old.st_mode)) return RewriteInPlace(target, produce);
+        if (!S_ISREG(old.st_mode)) return RewriteInPlace(target, produce, check);
     }
 
     const std::string folder = FolderOf(target);
     std::string temporary;
     Descriptor fd(CreateTemporary(folder, BaseName(target), temporary));
     if (fd.get() < 0) {
-        if (errno == EACCES || errno == EPERM) return RewriteInPlace(target, produce);
+        if (errno == EACCES || errno == EPERM) return RewriteInPlace(target, produce, check);
         return false;
     }
     if (exists) CopyAttributes(fd.get(), old);
     bool ok = WriteText(fd.get(), produce) && ::fsync(fd.get()) == 0;
+    if (ok && check) check->written = StampOfDescriptor(fd.get());
     ok = fd.Close() && ok;
+    // Checked as late as possible, so that a change made meanwhile is seen.
+    ok = ok && !TargetChanged(StampOfPath(target), check);
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temporary.c_str());

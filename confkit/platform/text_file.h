@@ -6,8 +6,10 @@
 #define CONFKIT_PLATFORM_TEXT_FILE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace confkit::platform {
@@ -64,6 +66,33 @@ class TextWriter {
     char buffer_[kBlock];
 };
 
+// What tells whether a file is still the one that was seen: which file it is
+// (device and inode, or volume and file index), and for a regular file its
+// size and the time of its last change. Other files compare by identity.
+struct FileStamp {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // in the system's finest unit
+    bool operator==(const FileStamp &o) const {
+        return volume == o.volume && file == o.file && size == o.size && modified == o.modified;
+    }
+    bool operator!=(const FileStamp &o) const { return !(*this == o); }
+};
+
+// The stamp of the file an open stream reads; none when the system gives
+// none (a pipe, for one).
+std::optional<FileStamp> StampOf(std::FILE *stream);
+
+// How a replacement is checked against the file it replaces. With expected
+// set, the target must still be that file when the new text takes its
+// place, or nothing is changed and the replacement fails; written receives
+// the stamp of the file as written (none when the system gives none).
+struct ReplaceCheck {
+    std::optional<FileStamp> expected;
+    std::optional<FileStamp> written;
+};
+
 // Writes bytes to fd in full, going on after short writes and interrupted
 // calls. False on any failure.
 bool WriteAll(int fd, const char *bytes, std::size_t n);
@@ -76,7 +105,8 @@ bool WriteAll(int fd, const char *bytes, std::size_t n);
 // A target that exists but may not be written fails. When no new file can be
 // made in the folder, the target is rewritten in place, still checking every
 // write and the close. Returns true when the whole text reached the file.
-bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce);
+bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce,
+                     ReplaceCheck *check = nullptr);
 
 // The file a path finally names after following symbolic links (the path
 // itself when it is none); the last link's target may be missing.

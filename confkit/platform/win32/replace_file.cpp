@@ -88,24 +88,77 @@ bool IsDiskFile(int fd) {
     return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK;
 }
 
-// When no new file can be made beside the target: truncate and write in
-// place, checking every write and the close.
-bool RewriteInPlace(const std::string &target, const std::function<void(TextWriter &)> &produce) {
-    Descriptor fd(::_open(target.c_str(), kTextWriteFlags | _O_CREAT | _O_TRUNC, kCreatedMode));
+std::optional<FileStamp> StampOfHandle(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info))
+        return std::nullopt;
+    const auto join = [](DWORD high, DWORD low) {
+        return (static_cast<std::uint64_t>(high) << 32) | low;
+    };
+    FileStamp stamp;
+    stamp.volume = info.dwVolumeSerialNumber;
+    stamp.file = join(info.nFileIndexHigh, info.nFileIndexLow);
+    if (GetFileType(handle) == FILE_TYPE_DISK) {
+        stamp.size = join(info.nFileSizeHigh, info.nFileSizeLow);
+        stamp.modified = static_cast<std::int64_t>(
+            join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+    }
+    return stamp;
+}
+
+std::optional<FileStamp> StampOfDescriptor(int fd) {
+    return StampOfHandle(reinterpret_cast<HANDLE>(::_get_osfhandle(fd)));
+}
+
+std::optional<FileStamp> StampOfPath(const std::string &path) {
+    // Opened for its attributes only, beside any other program's handles.
+    HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<FileStamp> stamp = StampOfHandle(handle);
+    CloseHandle(handle);
+    return stamp;
+}
+
+// True when the check asks for a file that the target, as now seen, is not
+// (a missing target is never the file asked for).
+bool TargetChanged(const std::optional<FileStamp> &now, const ReplaceCheck *check) {
+    return check && check->expected && now != check->expected;
+}
+
+// When no new file can be made beside the target: empty and write it in
+// place, checking every write and the close. A file that must be the one
+// checked is not made when missing.
+bool RewriteInPlace(const std::string &target, const std::function<void(TextWriter &)> &produce,
+                    ReplaceCheck *check) {
+    const bool checked = check && check->expected;
+    Descriptor fd(
+        ::_open(target.c_str(), kTextWriteFlags | (checked ? 0 : _O_CREAT), kCreatedMode));
     if (fd.get() < 0) return false;
+    if (TargetChanged(StampOfDescriptor(fd.get()), check)) return false;
+    const bool disk = IsDiskFile(fd.get());
+    if (disk && ::_chsize(fd.get(), 0) != 0) return false;
     bool ok = WriteText(fd.get(), produce);
-    if (ok && IsDiskFile(fd.get())) ok = ::_commit(fd.get()) == 0;
+    if (ok && disk) ok = ::_commit(fd.get()) == 0;
+    if (ok && check) check->written = StampOfDescriptor(fd.get());
     return fd.Close() && ok;
 }
 
 } // namespace
+
+std::optional<FileStamp> StampOf(std::FILE *stream) {
+    if (!stream) return std::nullopt;
+    return StampOfDescriptor(::_fileno(stream));
+}
 
 // Links are replaced as the files they are; the system resolves none here.
 std::string FinalTarget(const std::string &path) {
     return path;
 }
 
-bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce) {
+bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce,
+                     ReplaceCheck *check) {
     if (!path || !*path) return false;
     const std::string target = FinalTarget(path);
 
@@ -119,7 +172,7 @@ bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &
         if (probe.get() < 0) return false;
         if (!IsDiskFile(probe.get())) {
             probe.Close();
-            return RewriteInPlace(target, produce);
+            return RewriteInPlace(target, produce, check);
         }
     }
 
@@ -127,11 +180,14 @@ bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &
     std::string temporary;
     Descriptor fd(CreateTemporary(folder, BaseName(target), temporary));
     if (fd.get() < 0) {
-        if (errno == EACCES) return RewriteInPlace(target, produce);
+        if (errno == EACCES) return RewriteInPlace(target, produce, check);
         return false;
     }
     bool ok = WriteText(fd.get(), produce) && ::_commit(fd.get()) == 0;
+    if (ok && check) check->written = StampOfDescriptor(fd.get());
     ok = fd.Close() && ok;
+    // Checked as late as possible, so that a change made meanwhile is seen.
+    ok = ok && !TargetChanged(StampOfPath(target), check);
     // A plain rename fails onto an existing file here; this replaces it and
     // returns only once the move is on disk.
     ok = ok && MoveFileExA(temporary.c_str(), target.c_str(),

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 
@@ -171,6 +176,86 @@ TEST(HTTPDConfigWrite, RefusesDocumentsWithoutAPath) {
     doc->path = nullptr;
     EXPECT_EQ(HTTPDConfigWrite(doc), -1);
     EXPECT_EQ(HTTPDConfigClose(doc, 0), 0);
+}
+
+// Two documents opened on one file, both edited: the second write would undo
+// the first, so it is refused and the file keeps the first edit. The writer
+// knows the file it wrote and goes on writing over it.
+TEST(HTTPDConfigWrite, OfTwoDocumentsOnOneFileOnlyTheFirstEditLands) {
+    TempDir dir;
+    const std::string path = dir.File("shared.conf");
+    WriteFile(path, "Port 80\r\n");
+    ConfigDocument *first = HTTPDConfigOpen(path.c_str());
+    ConfigDocument *second = HTTPDConfigOpen(path.c_str());
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(LinesAddStr(nullptr, first, "Hostname first\n", 0), nullptr);
+    ASSERT_NE(LinesAddStr(nullptr, second, "Hostname second\n", 0), nullptr);
+    EXPECT_EQ(HTTPDConfigWrite(first), 0);
+    EXPECT_EQ(HTTPDConfigClose(second, 1), -1);
+    EXPECT_EQ(ReadFile(path), "Port 80\r\nHostname first\r\n");
+    ASSERT_NE(LinesAddStr(nullptr, first, "Port 81\n", 0), nullptr);
+    EXPECT_EQ(HTTPDConfigClose(first, 1), 0);
+    EXPECT_EQ(ReadFile(path), "Port 80\r\nHostname first\r\nPort 81\r\n");
+
+    // Pointed at another file by its caller, a document writes there as a
+    // document it built itself would.
+    const std::string elsewhere = dir.File("elsewhere.conf");
+    WriteFile(elsewhere, "Port 1\r\n");
+    ConfigDocument *moved = HTTPDConfigOpen(path.c_str());
+    ASSERT_NE(moved, nullptr);
+    std::free(moved->path);
+    moved->path = strdup(elsewhere.c_str());
+    EXPECT_EQ(HTTPDConfigClose(moved, 1), 0);
+    EXPECT_EQ(ReadFile(elsewhere), ReadFile(path));
+}
+
+// Whatever another program did to the file between the open and the write,
+// the write returns -1 and leaves the file as that program left it.
+TEST(HTTPDConfigWrite, NeverWritesOverAFileChangedSinceItWasRead) {
+    TempDir dir;
+    const std::string path = dir.File("watched.conf");
+    const std::string original = "Port 80\r\n";
+    const auto later = [&] {
+        namespace fs = std::filesystem;
+        fs::last_write_time(path, fs::last_write_time(path) + std::chrono::seconds(10));
+    };
+    struct Change {
+        const char *name;
+        std::function<void()> make;
+        std::optional<std::string> left; // none: no file
+    };
+    const Change changes[] = {
+        {"rewritten", [&] { WriteFile(path, "Port 8080\r\n"); }, "Port 8080\r\n"},
+        {"same size, later time",
+         [&] {
+             WriteFile(path, "Port 90\r\n");
+             later();
+         },
+         "Port 90\r\n"},
+        {"touched only", later, original},
+        {"removed", [&] { std::remove(path.c_str()); }, std::nullopt},
+        {"replaced by a copy",
+         [&] {
+             const std::string copy = dir.File("copy.conf");
+             WriteFile(copy, original);
+             std::remove(path.c_str());
+             std::rename(copy.c_str(), path.c_str());
+         },
+         original},
+    };
+    for (const Change &change : changes) {
+        WriteFile(path, original);
+        ConfigDocument *doc = HTTPDConfigOpen(path.c_str());
+        ASSERT_NE(doc, nullptr);
+        std::snprintf(doc->first->text, sizeof doc->first->text, "Port 81\n");
+        change.make();
+        EXPECT_EQ(HTTPDConfigClose(doc, 1), -1) << change.name;
+        EXPECT_EQ(FileExists(path), change.left.has_value()) << change.name;
+        if (change.left) {
+            EXPECT_EQ(ReadFile(path), *change.left) << change.name;
+        }
+    }
 }
 
 TEST(HTTPDConfigClose, WritesOnlyWhenAskedAndAlwaysReleases) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #ifndef _WIN32
 #include <dlfcn.h>
@@ -84,6 +85,29 @@ TEST(GetField, CopiesGoWhenTheLibraryIsUnloaded) {
     EXPECT_STREQ(getField("a b", 2), "b");
     EXPECT_STREQ(getField("a b", 9), "");
     EXPECT_EQ(dlclose(handle), 0);
+}
+
+// What the library remembers of an open document's file goes at unload too,
+// also for a document that its caller released without closing it.
+TEST(OpenedFiles, GoWhenTheLibraryIsUnloaded) {
+    const std::string lib = BuiltLibrary();
+    if (lib.empty()) GTEST_SKIP() << "shared library not built";
+    char path[] = "/tmp/confkit-unload-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    void *handle = dlopen(lib.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(handle, nullptr) << dlerror();
+    using OpenFn = ConfigDocument *(*)(const char *);
+    auto open = reinterpret_cast<OpenFn>(dlsym(handle, "HTTPDConfigOpen"));
+    ASSERT_NE(open, nullptr);
+    ConfigDocument *doc = open(path);
+    ASSERT_NE(doc, nullptr);
+    LinesFree(doc->first);
+    std::free(doc->path);
+    std::free(doc);
+    EXPECT_EQ(dlclose(handle), 0);
+    unlink(path);
 }
 
 #endif

@@ -292,6 +292,19 @@ TEST(ReplaceFile, WritesInPlaceWhenTheFolderTakesNoNewFile) {
     EXPECT_EQ(Entries(locked.folder), (std::vector<std::string>{"http.conf"}));
 }
 
+TEST(ReplaceFile, InPlaceWritesNeverGoOverAnotherProgramsChange) {
+    LockedFolder locked;
+    const int status = RunUnprivileged([&] {
+        ConfigDocument *doc = HTTPDConfigOpen(locked.path.c_str());
+        if (!doc) return 2;
+        WriteFile(locked.path, "Port 8080\r\n");
+        return HTTPDConfigClose(doc, 1) == -1 ? 0 : 1;
+    });
+    ASSERT_NE(status, 99) << "cannot drop privileges";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(locked.path), "Port 8080\r\n");
+}
+
 TEST(ReplaceFile, InPlaceWriteFailuresAreReported) {
     LockedFolder locked;
     const int status = RunUnprivileged([&] {
