@@ -1,0 +1,67 @@
+// Reading and editing a configuration file by the lock protocol
+// (config_lock.h), with the preview of the edit (preview.h): the steps every
+// program that edits the file takes, in the order that keeps them safe.
+//
+//   configedit::Editing edit(path, dryRun);  // lock, open, read the bytes
+//   ... edit edit.doc() ...
+//   preview::Change change = edit.Preview();
+//   if (change.changed() && !dryRun) edit.Save();
+#ifndef TOOLS_COMMON_CONFIG_EDIT_H
+#define TOOLS_COMMON_CONFIG_EDIT_H
+
+#include "config_lock.h"
+#include "confkit.hpp"
+#include "preview.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace configedit {
+
+// Opens an existing, readable regular file. The library would create a
+// missing file, and would read an unreadable one as empty: a query must not
+// create files, and an edit must not write an empty body over a file it
+// could not read. Throws std::runtime_error naming the file and the cause.
+confkit::Document OpenExisting(const std::string &path);
+
+// The file changed on disk between the open and the save: another program
+// wrote it. Nothing was written.
+class LostRace : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// A configuration read under the shared lock, held while the object lives.
+class Reading {
+  public:
+    explicit Reading(const std::string &path);
+    const confkit::Document &doc() const { return doc_; }
+
+  private:
+    configlock::ConfigLock lock_;
+    confkit::Document doc_;
+};
+
+// An edit under the exclusive lock, held for the whole open, edit and save,
+// so that editors take turns. A dry run only reads, under the shared lock.
+class Editing {
+  public:
+    Editing(const std::string &path, bool dryRun);
+    confkit::Document &doc() { return doc_; }
+    // The change the edit makes so far.
+    preview::Change Preview() const;
+    // Writes the document back. Throws LostRace when the file changed since
+    // it was read, confkit::Error when it cannot be written; the file is left
+    // as it was in both cases.
+    void Save();
+
+  private:
+    configlock::ConfigLock lock_;
+    confkit::Document doc_;
+    std::string before_;   // the file's bytes
+    std::string unedited_; // what a save of the unedited document writes
+};
+
+} // namespace configedit
+
+#endif

@@ -1,0 +1,61 @@
+// The preview of an edit of a configuration file: what a save would write,
+// as a unified diff of the file's bytes, and the changes that the save makes
+// besides the edit. confctl prints it for --dry-run, --diff and --json, and
+// the administration page shows it before an edit is applied.
+//
+//   std::string before = preview::ReadFileBytes(path);  // under the lock
+//   std::string unedited = preview::SavedBytes(*doc.get());
+//   ... edit doc ...
+//   preview::Change change = preview::Compute(path, before, unedited, *doc.get());
+//   if (change.changed()) { show preview::Render(change); write doc; }
+//
+// When changed() is false the edit left the document as it was: nothing is
+// to be saved, and a caller shows no diff (diff may still show what a save
+// would change besides the edit).
+#ifndef TOOLS_COMMON_PREVIEW_H
+#define TOOLS_COMMON_PREVIEW_H
+
+#include "confkit.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace preview {
+
+// The whole file, byte for byte. Throws std::runtime_error naming the file
+// and the cause.
+std::string ReadFileBytes(const std::string &path);
+
+// What HTTPDConfigWrite would write for the document, made by the library's
+// own writer into a private temporary folder; the document's file is not
+// touched. Throws std::runtime_error when the temporary copy cannot be made.
+std::string SavedBytes(const ConfigDocument &doc);
+
+struct Change {
+    std::string before;                  // the file's bytes as read
+    std::string unedited;                // what a save of the unedited document writes
+    std::string after;                   // what the save of the edited document writes
+    std::vector<std::string> incidental; // one note per incidental change (before vs unedited)
+    std::size_t lost = 0;                // lines of the file among them that are lost or changed
+    std::string diff;                    // unified diff before -> after, "" when equal
+    bool changed() const { return after != unedited; } // the edit changed the document
+};
+
+// label names the file in the diff's "---" and "+++" lines.
+Change Compute(const std::string &label, const std::string &before, const std::string &unedited,
+               const ConfigDocument &edited);
+
+// The incidental notes as "# " lines, then the diff: what confctl prints.
+std::string Render(const Change &change);
+
+// A unified diff of two texts, line by line, with three lines of context;
+// each line keeps its own line end ("\r\n" or "\n"), and a last line without
+// one is marked as diff marks it, so that "patch --binary" applies it. ""
+// when the texts are equal.
+std::string UnifiedDiff(const std::string &label, const std::string &before,
+                        const std::string &after);
+
+} // namespace preview
+
+#endif

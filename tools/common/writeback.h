@@ -1,0 +1,44 @@
+// What a save of a configuration file changes besides any edit: the library
+// writes every Line back through its write filter, so lines of one bare word
+// are left out, LF-only line ends come back as CR LF, and so on. The file's
+// bytes are compared with what the library writes for them, line by line,
+// and each difference is named from the original line. confctl check reports
+// these, and the preview of an edit lists them as incidental changes.
+#ifndef TOOLS_COMMON_WRITEBACK_H
+#define TOOLS_COMMON_WRITEBACK_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace writeback {
+
+// A line of the file as it stands on disk.
+struct PhysicalLine {
+    std::string content; // without the line end
+    bool lf = false;     // ended by LF
+    bool crlf = false;   // ended by CR LF
+    std::size_t number = 0;
+};
+std::vector<PhysicalLine> SplitLines(const std::string &bytes);
+
+// A line of the file that the save loses or changes, and why.
+struct Finding {
+    std::size_t line;
+    std::string message;
+};
+
+struct Losses {
+    std::vector<Finding> findings;  // in line order
+    std::vector<std::string> notes; // changes that lose nothing (line ends, a final Ctrl-Z)
+};
+
+// original: the file's bytes; written: what the library writes for them.
+Losses Compare(const std::string &original, const std::string &written);
+
+// A short, printable rendering of a text for messages.
+std::string Show(const std::string &text);
+
+} // namespace writeback
+
+#endif
