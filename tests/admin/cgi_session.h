@@ -46,6 +46,11 @@ class CgiSession {
         const std::string out = Run("REQUEST_METHOD=GET" + Cookie(), "", prefix);
         const std::string key = Match(out, "Set-Cookie: confkit-admin-key=([0-9a-f]+);");
         if (!key.empty()) key_ = key;
+        return Take(out);
+    }
+
+    // Keeps the token and version of an answer's forms.
+    const std::string &Take(const std::string &out) {
         token_ = Match(out, "name=\"token\" value=\"([0-9a-f]+)\"");
         version_ = Match(out, "name=\"version\" value=\"([0-9a-f]+)\"");
         return out;

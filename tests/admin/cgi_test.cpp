@@ -70,6 +70,43 @@ TEST_F(AdminCgi, PostAppliesTheFormAndShowsThePageWithAMessage) {
     EXPECT_EQ(ReadFile(config_), "Port 8081\r\nHostname proxy.example.com\r\nPass /a/* /b/*\r\n");
 }
 
+// Every form first shows what it would write; its Apply saves exactly that,
+// Cancel leads back, and a preview of a file changed since is refused.
+TEST_F(AdminCgi, APreviewShowsTheDiffAndOnlyItsApplySaves) {
+    session_.Get();
+    const std::string before = ReadFile(config_);
+    const std::string preview = session_.Take(session_.Post(
+        "op=settings&Port=8081&ProxyPersistence=on&Hostname=%3Cb%3Eproxy.example.com"));
+    EXPECT_EQ(ReadFile(config_), before);
+    for (const char *piece :
+         {"<span class=\"del\">-Port 8080\n</span>", "<span class=\"add\">+Port 8081\n</span>",
+          "<span class=\"add\">+Hostname &lt;b&gt;proxy.example.com\n</span>",
+          "<input type=\"hidden\" name=\"Hostname\" value=\"&lt;b&gt;proxy.example.com\">",
+          "<button type=\"submit\" name=\"step\" value=\"apply\">Apply</button>",
+          "<a id=\"cancel\" class=\"button secondary\" href=\"/admin.cgi\">Cancel</a>"})
+        EXPECT_NE(preview.find(piece), std::string::npos) << piece << "\n" << preview;
+    EXPECT_EQ(preview.find("<b>"), std::string::npos);
+    // The preview's Apply button posts the same fields with step=apply.
+    const std::string saved = session_.Post(
+        "op=settings&Port=8081&ProxyPersistence=on&Hostname=%3Cb%3Eproxy.example.com&step=apply");
+    EXPECT_NE(saved.find("Saved proxy.conf: 2 line(s) removed and 2 added."), std::string::npos)
+        << saved;
+    EXPECT_EQ(ReadFile(config_), "Port 8081\r\nHostname <b>proxy.example.com\r\nPass /a/* /b/*\r\n");
+    // The same form again changes nothing, and says so.
+    session_.Get();
+    EXPECT_NE(session_
+                  .Post("op=settings&Port=8081&ProxyPersistence=on&Hostname=%3Cb%3Eproxy.example.com"
+                        "&step=apply")
+                  .find("Nothing was saved"),
+              std::string::npos);
+    // A preview whose file changed before its Apply.
+    session_.Take(session_.Post("op=settings&Port=1&ProxyPersistence=on"));
+    WriteFile(config_, "Port 9\r\n");
+    EXPECT_TRUE(StartsWith(session_.Post("op=settings&Port=1&ProxyPersistence=on&step=apply"),
+                           "Status: 409 "));
+    EXPECT_EQ(ReadFile(config_), "Port 9\r\n");
+}
+
 // A Hostname holding markup is no longer refused (it only needs escaping);
 // a brace, which changes how the file is read, is.
 TEST_F(AdminCgi, MalformedRequestsAreRefusedWithoutEchoAndWithoutChange) {

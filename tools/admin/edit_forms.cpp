@@ -28,7 +28,7 @@ std::string RuleLists(const confkit::Document &doc) {
                "\" rows=\"4\" cols=\"64\" wrap=\"off\" spellcheck=\"false\">\n" +
                RuleListText(doc, directive) + "</textarea></label>\n";
     return out + "</div>\n<p><button type=\"submit\" form=\"" + kSettingsFormId +
-           "\">Apply</button></p>\n";
+           "\">Preview changes</button></p>\n";
 }
 
 std::string OpenForm(const char *id, const std::string &action, const char *op,
@@ -43,7 +43,7 @@ std::string Input(const char *label, const char *name, bool required, int size) 
            std::to_string(size) + "\"" + (required ? " required" : "") + "></label>\n";
 }
 
-const char *const kSubmitButton = "<button type=\"submit\">Apply</button>\n</form>\n";
+const char *const kPreviewButton = "<button type=\"submit\">Preview</button>\n</form>\n";
 
 std::string ProtectForms(const std::string &action, const page::FormFields &fields) {
     return "<h3 id=\"protect-edit\">Change Protect entries</h3>\n" +
@@ -53,9 +53,9 @@ std::string ProtectForms(const std::string &action, const page::FormFields &fiel
            "<label>Place <select name=\"position\"><option value=\"before\">before</option>"
            "<option value=\"after\">after</option><option value=\"replace\">replacing</option>"
            "</select></label>\n" +
-           Input("the entry for", "anchor", false, 14) + kSubmitButton +
+           Input("the entry for", "anchor", false, 14) + kPreviewButton +
            OpenForm("protect-delete", action, kProtectDelete, fields) +
-           Input("URL template", "template", true, 20) + kSubmitButton;
+           Input("URL template", "template", true, 20) + kPreviewButton;
 }
 
 std::string PicsForms(const std::string &action, const page::FormFields &fields) {
@@ -64,9 +64,9 @@ std::string PicsForms(const std::string &action, const page::FormFields &fields)
            "is added after the others.</p>\n" +
            OpenForm("pics-put", action, kPicsPut, fields) + Input("Name", "name", true, 14) +
            Input("Description", "description", false, 30) + Input("Days", "days", true, 10) +
-           Input("From", "start", false, 6) + Input("Until", "end", false, 6) + kSubmitButton +
+           Input("From", "start", false, 6) + Input("Until", "end", false, 6) + kPreviewButton +
            OpenForm("pics-delete", action, kPicsDelete, fields) + Input("Name", "name", true, 14) +
-           kSubmitButton;
+           kPreviewButton;
 }
 
 } // namespace

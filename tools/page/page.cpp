@@ -184,7 +184,7 @@ std::string SettingsForm(const ShownDocument &shown, const PageOptions &options)
     out += SettingRow("Blank icon", "", Generated(shown, [d] {
                           GenMultiDirectiveText("<code>%s</code>", "AddBlankIcon", 2, d);
                       }));
-    return out + "</table>\n<p><button type=\"submit\">Apply</button></p>\n</form>\n";
+    return out + "</table>\n<p><button type=\"submit\">Preview changes</button></p>\n</form>\n";
 }
 
 const char *const kRow = "%s\n";
