@@ -14,6 +14,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
+import AxeBuilder from '@axe-core/playwright';
 
 const env = (name) => {
   const value = process.env[name];
@@ -54,9 +55,22 @@ const tableRows = (id, on = page) =>
     rows.map((r) => Array.from(r.cells, (c) => c.textContent.trim())));
 const filled = (row) => row.filter((c) => c !== '');
 
-// Submits a form by its button and waits for the answer.
-const submit = async (selector) =>
-  Promise.all([page.waitForNavigation(), page.click(selector)]);
+// Clicks a button or link and waits for the page it leads to.
+const follow = async (selector, on = page) =>
+  (await Promise.all([on.waitForNavigation(), on.click(selector)]))[0];
+// Submits a form: its preview first, then the preview's Apply.
+const submit = async (selector) => {
+  await follow(selector);
+  assert.equal(await page.title(), 'Preview - Proxy administration');
+  return follow('#apply button[name=step]');
+};
+
+// No accessibility violation of impact "serious" or "critical".
+async function assertAccessible(what) {
+  const results = await new AxeBuilder({ page }).analyze();
+  const bad = results.violations.filter((v) => ['serious', 'critical'].includes(v.impact));
+  assert.deepEqual(bad.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`), [], what);
+}
 
 const newContext = (options = {}) => browser.newContext({
   httpCredentials: credentials, viewport: { width: 1280, height: 900 }, ...options });
@@ -64,7 +78,7 @@ const newContext = (options = {}) => browser.newContext({
 before(async () => {
   fs.mkdirSync(run);
   const samplePath = path.join(work, 'proxy.conf');
-  fs.writeFileSync(samplePath, sample, 'latin1');
+  fs.writeFileSync(samplePath, onDisk(sample), 'latin1');
   fs.copyFileSync(env('ADMIN_ACL'), path.join(work, 'proxy.acl'));
   url = execFileSync('bash', [env('ADMIN_SERVE'), 'start', run, env('ADMIN_CGI'), samplePath,
     path.join(work, 'proxy.acl')], { encoding: 'utf8', env: { ...process.env, ADMIN_PASSWORD: password } }).trim();
@@ -115,6 +129,15 @@ test('the page shows the configuration', async () => {
   assert.deepEqual(rows.map((r) => filled(r.slice(1))), mapping);
   // Short rows are padded: every row is as wide as the table.
   assert.deepEqual(new Set(rows.map((r) => r.length)), new Set([5]));
+  await assertAccessible('the page');
+  fs.mkdirSync(env('ADMIN_ARTIFACTS'), { recursive: true });
+  for (const width of [1280, 390]) {
+    await page.setViewportSize({ width, height: 900 });
+    await page.screenshot({ path: path.join(env('ADMIN_ARTIFACTS'), `admin-page-${width}.png`), fullPage: width === 1280 });
+    // Nothing but the wide tables' own boxes scrolls sideways.
+    assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth), `${width}`);
+  }
+  await page.setViewportSize({ width: 1280, height: 900 });
   const cacheUrls = rulesOf(sample, ['LoadURL', 'IgnoreURL']);
   assert.deepEqual((await tableRows('cache-urls')).map((r) => r.slice(1)),
     cacheUrls.map((w) => [w[1], w[0] === 'LoadURL' ? 'Cache' : 'Ignore']));
@@ -140,7 +163,7 @@ test('submitting the settings form rewrites the file', async () => {
   await submit('#settings button[type=submit]');
 
   // The page shown afterwards says so and holds the new values.
-  assert.match(await page.textContent('#message'), /Saved/);
+  assert.equal(await page.textContent('#message'), 'Saved proxy.conf: 3 line(s) removed and 3 added.');
   assert.equal(await page.inputValue('input[name=Port]'), '8081');
   assert.equal(await page.isChecked('input[name="DNS-Lookup"]'), true);
   const rows = await tableRows('mapping-rules');
@@ -183,6 +206,74 @@ test('Protect entries and PICS rules are put and deleted', async () => {
   }
   assert.deepEqual((await tableRows('pics-rules')).map((r) => r[1]), ['Kids', 'Office hours']);
   assert.equal((await tableRows('protect')).length, 4);
+});
+
+test('the header leads to each section, by keyboard too, and sections fold away', async () => {
+  await page.goto(url);
+  assert.match(await page.textContent('header .file'), /proxy\.conf/);
+  const links = await page.$$eval('nav a', (a) => a.map((l) => [l.textContent, l.getAttribute('href')]));
+  assert.deepEqual(links.map((l) => l[0]),
+    ['Server settings', 'Rules', 'Protection', 'Members', 'Content filtering', 'Access control']);
+  for (const [, href] of links) assert.equal(await page.$$eval(href, (e) => e.length), 1, href);
+  // Tab to the fourth link and follow it with Enter.
+  await page.focus('nav a >> nth=0');
+  for (let i = 0; i < 3; i++) await page.keyboard.press('Tab');
+  assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Members');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => location.hash === '#section-members');
+  assert.ok(await page.isVisible('table#members'));
+  const top = await page.$eval('#section-members', (e) => e.getBoundingClientRect().top);
+  assert.ok(top >= 0 && top < 300, `section at ${top}`);
+  // Its summary folds the section away and opens it again.
+  await page.click('#section-members summary');
+  assert.equal(await page.isVisible('table#members'), false);
+  await page.focus('#section-members summary');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.isVisible('table#members'), true);
+  // The filter box over a long table keeps the rows that match.
+  await page.fill('input[aria-controls=mapping-rules]', 'gopher');
+  const shown = await page.$$eval('#mapping-rules tbody tr:not([hidden])', (r) => r.map((x) => x.cells[1].textContent));
+  assert.deepEqual(shown, ['Proxy']);
+});
+
+test('a preview shows the diff, changes nothing, and Cancel leads back', async () => {
+  await page.goto(url);
+  const before = readConfig();
+  await page.fill('input[name=Port]', '8082');
+  await page.fill('#f-Hostname', 'proxy<b>&amp;');
+  await follow('#settings button[type=submit]');
+  assert.equal(await page.title(), 'Preview - Proxy administration');
+  const diff = await page.textContent('#diff');
+  assert.match(diff, /^-Port +8081$/m);
+  assert.match(diff, /^\+Port +8082$/m);
+  assert.match(diff, /^\+Hostname +proxy<b>&amp;$/m);
+  assert.equal(await page.$$eval('#diff b', (b) => b.length), 0);
+  assert.equal(readConfig(), before);
+  await assertAccessible('the preview');
+  await page.screenshot({ path: path.join(env('ADMIN_ARTIFACTS'), 'admin-preview-1280.png') });
+  await follow('#cancel');
+  assert.equal(await page.title(), 'Proxy administration');
+  assert.equal(await page.inputValue('input[name=Port]'), '8081');
+  assert.equal(readConfig(), before);
+});
+
+test('a form made from a file that changed since is refused', async () => {
+  await page.goto(url);
+  const theirs = readConfig().replace(/^Port .*$/m, 'Port                9999');
+  await page.fill('input[name=Port]', '8083');
+  writeConfig(theirs); // someone else's change, after the page was shown
+  let response = await follow('#settings button[type=submit]');
+  assert.equal(response.status(), 409);
+  assert.match(await page.textContent('#error'), /changed since this form was shown/);
+  // Also between the preview and its Apply.
+  await page.goto(url);
+  await page.fill('input[name=Port]', '8084');
+  await follow('#settings button[type=submit]');
+  writeConfig(theirs.replace('9999', '9998'));
+  response = await follow('#apply button[name=step]');
+  assert.equal(response.status(), 409);
+  assert.equal(readConfig(), theirs.replace('9999', '9998'));
+  writeConfig(theirs.replace(/^Port .*$/m, 'Port                8081'));
 });
 
 // What the page's own forms would send, with its token and version.
