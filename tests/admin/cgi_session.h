@@ -61,7 +61,8 @@ class CgiSession {
                      const std::string &prefix = "") {
         const std::string body = "token=" + token_ + "&version=" + version_ + "&" + fields;
         return Run("REQUEST_METHOD=POST CONTENT_TYPE=application/x-www-form-urlencoded "
-                   "CONTENT_LENGTH=" + std::to_string(body.size()) + Cookie() + " " + environment,
+                   "CONTENT_LENGTH=" +
+                       std::to_string(body.size()) + Cookie() + " " + environment,
                    body, prefix);
     }
 

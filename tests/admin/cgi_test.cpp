@@ -20,9 +20,8 @@ class AdminCgi : public ::testing::Test {
 
     std::string Post(const std::string &body,
                      const std::string &type = "application/x-www-form-urlencoded") {
-        return session_.Run("REQUEST_METHOD=POST CONTENT_TYPE='" + type +
-                                "' CONTENT_LENGTH=" + std::to_string(body.size()) +
-                                session_.Cookie(),
+        return session_.Run("REQUEST_METHOD=POST CONTENT_TYPE='" + type + "' CONTENT_LENGTH=" +
+                                std::to_string(body.size()) + session_.Cookie(),
                             body);
     }
 
@@ -62,8 +61,8 @@ TEST_F(AdminCgi, TextAreasEscapeWhatTheFileHolds) {
 // The post answers with the page as it is now, and a message.
 TEST_F(AdminCgi, PostAppliesTheFormAndShowsThePageWithAMessage) {
     session_.Get();
-    const std::string out =
-        session_.Post("op=settings&step=apply&Port=8081&ProxyPersistence=on&Hostname=proxy.example.com");
+    const std::string out = session_.Post(
+        "op=settings&step=apply&Port=8081&ProxyPersistence=on&Hostname=proxy.example.com");
     EXPECT_TRUE(StartsWith(out, "Content-Type: text/html; charset=utf-8\r\n")) << out;
     EXPECT_NE(out.find("id=\"message\""), std::string::npos);
     EXPECT_NE(out.find("name=\"Port\" value=\"8081\""), std::string::npos);
@@ -91,14 +90,16 @@ TEST_F(AdminCgi, APreviewShowsTheDiffAndOnlyItsApplySaves) {
         "op=settings&Port=8081&ProxyPersistence=on&Hostname=%3Cb%3Eproxy.example.com&step=apply");
     EXPECT_NE(saved.find("Saved proxy.conf: 2 line(s) removed and 2 added."), std::string::npos)
         << saved;
-    EXPECT_EQ(ReadFile(config_), "Port 8081\r\nHostname <b>proxy.example.com\r\nPass /a/* /b/*\r\n");
+    EXPECT_EQ(ReadFile(config_),
+              "Port 8081\r\nHostname <b>proxy.example.com\r\nPass /a/* /b/*\r\n");
     // The same form again changes nothing, and says so.
     session_.Get();
-    EXPECT_NE(session_
-                  .Post("op=settings&Port=8081&ProxyPersistence=on&Hostname=%3Cb%3Eproxy.example.com"
-                        "&step=apply")
-                  .find("Nothing was saved"),
-              std::string::npos);
+    EXPECT_NE(
+        session_
+            .Post("op=settings&Port=8081&ProxyPersistence=on&Hostname=%3Cb%3Eproxy.example.com"
+                  "&step=apply")
+            .find("Nothing was saved"),
+        std::string::npos);
     // A preview whose file changed before its Apply.
     session_.Take(session_.Post("op=settings&Port=1&ProxyPersistence=on"));
     WriteFile(config_, "Port 9\r\n");
@@ -127,10 +128,10 @@ TEST_F(AdminCgi, MalformedRequestsAreRefusedWithoutEchoAndWithoutChange) {
                      "CONTENT_LENGTH=50",
                      "op=settings"),
         "Status: 400 "));
-    EXPECT_TRUE(
-        StartsWith(session_.Run("REQUEST_METHOD=POST CONTENT_TYPE=application/x-www-form-urlencoded "
-                                "CONTENT_LENGTH=-1"),
-                   "Status: 400 "));
+    EXPECT_TRUE(StartsWith(
+        session_.Run("REQUEST_METHOD=POST CONTENT_TYPE=application/x-www-form-urlencoded "
+                     "CONTENT_LENGTH=-1"),
+        "Status: 400 "));
     const std::string put = session_.Run("REQUEST_METHOD=PUT");
     EXPECT_TRUE(StartsWith(put, "Status: 405 ")) << put;
     EXPECT_NE(put.find("Allow: GET, HEAD, POST\r\n"), std::string::npos);
@@ -150,8 +151,11 @@ TEST_F(AdminCgi, AMissingConfigurationIsAServerErrorAndNothingIsCreated) {
 TEST_F(AdminCgi, EveryAnswerCarriesTheSecurityHeaders) {
     session_.Get();
     const std::string answers[] = {
-        session_.Get(), session_.Run("REQUEST_METHOD=HEAD"), session_.Run("REQUEST_METHOD=PUT"),
-        session_.Post("op=nothing"), Post("op=settings"),
+        session_.Get(),
+        session_.Run("REQUEST_METHOD=HEAD"),
+        session_.Run("REQUEST_METHOD=PUT"),
+        session_.Post("op=nothing"),
+        Post("op=settings"),
         session_.Run("REQUEST_METHOD=GET CONFKIT_ADMIN_CONFIG=/nonexistent/x.conf"),
         session_.Post("op=settings&step=apply&Port=81")};
     for (const std::string &answer : answers) {
@@ -175,7 +179,8 @@ TEST_F(AdminCgi, PostsThatDoNotComeFromThePageAreForbiddenAndChangeNothing) {
         {"a token of another key", "token=" + other.token() + "&" + form, session_.Cookie()},
         {"no cookie", "token=" + session_.token() + "&" + form, ""},
         {"a changed token",
-         "token=" + std::string(session_.token()).replace(0, 1, session_.token()[0] == 'a' ? "b" : "a") +
+         "token=" +
+             std::string(session_.token()).replace(0, 1, session_.token()[0] == 'a' ? "b" : "a") +
              "&" + form,
          session_.Cookie()},
     };

@@ -23,8 +23,10 @@ pid_t StartPageWriter(const std::string &folder, const std::string &config,
     for (int attempt = 0; attempt < 60; ++attempt) {
         session.Get();
         const std::string out = session.Post("op=protect-put&step=apply&setup=S&position=after"
-                                             "&template=" + templ);
-        if (StartsWith(out, "Content-Type: text/html") && out.find("id=\"message\"") != std::string::npos)
+                                             "&template=" +
+                                             templ);
+        if (StartsWith(out, "Content-Type: text/html") &&
+            out.find("id=\"message\"") != std::string::npos)
             _exit(0);
         if (!StartsWith(out, "Status: 409 ")) _exit(2);
     }
@@ -41,8 +43,8 @@ TEST(AdminConcurrency, ConfctlAndThePageTogetherLoseNothing) {
         const std::string folder = dir.File("page" + std::to_string(i));
         ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
         pages.push_back(StartPageWriter(folder, config, "/p" + std::to_string(i) + "/*"));
-        confctl.push_back(
-            confctltest::StartConfctl({"add", config, "pass", "Pass /c" + std::to_string(i) + "/*"}));
+        confctl.push_back(confctltest::StartConfctl(
+            {"add", config, "pass", "Pass /c" + std::to_string(i) + "/*"}));
     }
     const std::string body = [&] { // waits for every writer, then checks each
         std::vector<int> pageStatus, confctlStatus;

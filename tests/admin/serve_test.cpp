@@ -92,17 +92,18 @@ TEST_F(Served, ValuesOfTheFileNeverBecomeMarkup) {
         "           Filter (<style>x</style>)\r\n         )\r\n    )\r\n}\r\n";
     WriteFile(site_.config, hostile);
     const std::string page = Get().body;
-    for (const char *raw : {"<img", "<svg", "<script>", "<form>", "<style", "<b>", "<i>", "<a href=j",
-                            "\"autofocus", "onfocus=\""})
+    for (const char *raw : {"<img", "<svg", "<script>", "<form>", "<style", "<b>", "<i>",
+                            "<a href=j", "\"autofocus", "onfocus=\""})
         EXPECT_EQ(page.find(raw), std::string::npos) << raw;
-    for (const char *shown : {"value=\"x&quot;autofocus/onfocus=&quot;alert(document.domain)\"",
-                              "&lt;img src=x onerror=alert(1)&gt;", "http://h/?a=1&amp;b=2",
-                              "&lt;/textarea&gt;&lt;form&gt;", "value=\"2 &lt;b&gt;minutes&lt;/b&gt; \"",
-                              "PICS rule K&lt;i&gt;", "(&lt;style&gt;x&lt;/style&gt;)"})
+    for (const char *shown :
+         {"value=\"x&quot;autofocus/onfocus=&quot;alert(document.domain)\"",
+          "&lt;img src=x onerror=alert(1)&gt;", "http://h/?a=1&amp;b=2",
+          "&lt;/textarea&gt;&lt;form&gt;", "value=\"2 &lt;b&gt;minutes&lt;/b&gt; \"",
+          "PICS rule K&lt;i&gt;", "(&lt;style&gt;x&lt;/style&gt;)"})
         EXPECT_NE(page.find(shown), std::string::npos) << shown;
     for (const char *tag : {"<form", "<input", "<textarea", "<select", "<table", "<pre"})
-        EXPECT_EQ(Count(page, tag), Count(before, tag) + (std::string(tag) == "<table" ? 4 : 0)
-                                                         + (std::string(tag) == "<pre" ? 1 : 0))
+        EXPECT_EQ(Count(page, tag), Count(before, tag) + (std::string(tag) == "<table" ? 4 : 0) +
+                                        (std::string(tag) == "<pre" ? 1 : 0))
             << tag;
 }
 
@@ -121,8 +122,9 @@ TEST(Guard, EveryPageHasItsOwnTokenAndOnlyTheKeyUnlocksIt) {
     for (const std::string &bad : {std::string(), a.substr(1), a + "0", key + key.substr(0, 0)})
         EXPECT_FALSE(admin::TokenMatches(key, bad));
     EXPECT_EQ(admin::KeyFromCookie("a=b; confkit-admin-key=" + key + "; c=d"), key);
-    for (const std::string &cookie : {"confkit-admin-key=" + key.substr(1), "x-confkit-admin-key=" + key,
-                                      "confkit-admin-key=" + std::string(32, 'G')})
+    for (const std::string &cookie :
+         {"confkit-admin-key=" + key.substr(1), "x-confkit-admin-key=" + key,
+          "confkit-admin-key=" + std::string(32, 'G')})
         EXPECT_FALSE(admin::KeyFromCookie(cookie)) << cookie;
 }
 

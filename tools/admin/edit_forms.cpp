@@ -17,11 +17,12 @@ std::string RuleListText(const confkit::Document &doc, const std::string &direct
 }
 
 std::string RuleLists(const confkit::Document &doc) {
-    std::string out = std::string("<h3 id=\"rule-lists\">Rule lists</h3>\n") +
-                      "<p>Each box holds every rule of one directive, one rule a line. They are "
-                      "saved together with the server settings.</p>\n<input type=\"hidden\" name=\"" +
-                      kOperationField + "\" value=\"" + kSettingsOperation + "\" form=\"" +
-                      kSettingsFormId + "\">\n<div class=\"rule-lists\">\n";
+    std::string out =
+        std::string("<h3 id=\"rule-lists\">Rule lists</h3>\n") +
+        "<p>Each box holds every rule of one directive, one rule a line. They are "
+        "saved together with the server settings.</p>\n<input type=\"hidden\" name=\"" +
+        kOperationField + "\" value=\"" + kSettingsOperation + "\" form=\"" + kSettingsFormId +
+        "\">\n<div class=\"rule-lists\">\n";
     for (const std::string &directive : EditableDirectives())
         out += "<label>" + directive + " rules<textarea name=\"" + kRulesFieldPrefix + directive +
                "\" form=\"" + kSettingsFormId +

@@ -96,8 +96,8 @@ bool TokenMatches(const std::string &key, const std::string &token) {
     if (!keyBytes || !tokenBytes) return false;
     unsigned difference = 0; // compared in full whatever differs
     for (std::size_t i = 0; i < kKeyBytes; ++i)
-        difference |= static_cast<unsigned char>((*tokenBytes)[i] ^
-                                                 (*tokenBytes)[kKeyBytes + i] ^ (*keyBytes)[i]);
+        difference |= static_cast<unsigned char>((*tokenBytes)[i] ^ (*tokenBytes)[kKeyBytes + i] ^
+                                                 (*keyBytes)[i]);
     return difference == 0;
 }
 

@@ -92,9 +92,11 @@ std::string SelfAddress(const RequestInfo &request) {
 }
 
 const std::vector<std::string> &SecurityHeaders() {
+    static const std::string policy =
+        "default-src 'none'; style-src 'self'; script-src 'self'; img-src 'self'; "
+        "form-action 'self'; base-uri 'none'; frame-ancestors 'none'";
     static const std::vector<std::string> headers = {
-        "Content-Security-Policy: default-src 'none'; style-src 'self'; script-src 'self'; "
-        "img-src 'self'; form-action 'self'; base-uri 'none'; frame-ancestors 'none'",
+        "Content-Security-Policy: " + policy,
         "X-Content-Type-Options: nosniff",
         "Referrer-Policy: no-referrer",
         "Cache-Control: no-store",

@@ -18,7 +18,8 @@ int main() {
     } catch (const admin::HttpError &e) {
         response = admin::ErrorResponse(e.status(), e.what(), back);
     } catch (const confkit::Error &) {
-        response = admin::ErrorResponse(500, "the configuration file cannot be read or written", back);
+        response =
+            admin::ErrorResponse(500, "the configuration file cannot be read or written", back);
     } catch (const std::exception &) {
         response = admin::ErrorResponse(500, "the request could not be completed", back);
     }

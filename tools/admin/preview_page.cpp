@@ -67,9 +67,9 @@ std::string RenderPreviewPage(const PreviewPage &p) {
                       "<p id=\"summary\" class=\"message\" role=\"status\">" +
                       HtmlEscape(Summary(p.change, name)) + "</p>\n";
     out += "<h2>What the save would write</h2>\n";
-    out += p.change.diff.empty() ? "<p id=\"diff\">No line of the file changes.</p>\n"
-                                 : "<pre class=\"diff\" id=\"diff\">" + DiffHtml(p.change.diff) +
-                                       "</pre>\n";
+    out += p.change.diff.empty()
+               ? "<p id=\"diff\">No line of the file changes.</p>\n"
+               : "<pre class=\"diff\" id=\"diff\">" + DiffHtml(p.change.diff) + "</pre>\n";
     out += "<h2>What else the save would change</h2>\n";
     if (p.change.incidental.empty()) {
         out += "<p id=\"incidental\">Nothing else.</p>\n";
@@ -80,8 +80,9 @@ std::string RenderPreviewPage(const PreviewPage &p) {
         out += "</ul>\n";
     }
     out += "<form id=\"apply\" method=\"post\" action=\"" + HtmlEscape(p.action) + "\">\n" +
-           page::HiddenInputs(p.fields) + "<div class=\"actions\">\n<button type=\"submit\" name=\"" +
-           kStepField + "\" value=\"" + kApplyStep + "\">Apply</button>\n<a id=\"cancel\" " +
+           page::HiddenInputs(p.fields) +
+           "<div class=\"actions\">\n<button type=\"submit\" name=\"" + kStepField + "\" value=\"" +
+           kApplyStep + "\">Apply</button>\n<a id=\"cancel\" " +
            "class=\"button secondary\" href=\"" + HtmlEscape(p.action.empty() ? "./" : p.action) +
            "\">Cancel</a>\n</div>\n</form>\n</main>\n";
     return out + page::PageEnd();

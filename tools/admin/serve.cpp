@@ -76,7 +76,8 @@ Response ShowPage(const Site &site, const std::string &action, const std::string
 // page or the preview it came from showed a file that has changed since.
 void CheckVersion(const Form &form, const std::string &bytes) {
     const std::vector<std::string> versions = form.All(kVersionField);
-    if (versions.size() != 1) BadRequest("the form does not say which version of the file it shows");
+    if (versions.size() != 1)
+        BadRequest("the form does not say which version of the file it shows");
     if (versions.front() != VersionOf(bytes))
         throw HttpError(409, "the configuration file changed since this form was shown; nothing "
                              "was saved. Reload the page and make the change again.");
@@ -147,7 +148,8 @@ Response Post(const RequestInfo &request, const Site &site, std::FILE *in, const
     const std::vector<std::string> steps = form->All(kStepField);
     if (steps.size() > 1) BadRequest("the form says more than once what to do");
     if (steps.empty() || steps.front() != kApplyStep) {
-        if (!steps.empty() && steps.front() != "preview") BadRequest("the form names an unknown step");
+        if (!steps.empty() && steps.front() != "preview")
+            BadRequest("the form names an unknown step");
         return PreviewPost(*form, site, action, key);
     }
     const std::string message = ApplyAndSave(*form, site, hooks); // releases the lock
@@ -160,8 +162,7 @@ Site SiteFromEnvironment() {
     return {Environment("CONFKIT_ADMIN_CONFIG"), Environment("CONFKIT_ADMIN_ACL")};
 }
 
-Response Serve(const RequestInfo &request, const Site &site, std::FILE *body,
-               const Hooks &hooks) {
+Response Serve(const RequestInfo &request, const Site &site, std::FILE *body, const Hooks &hooks) {
     if (request.method == "POST") return Post(request, site, body, hooks);
     if (request.method != "GET" && request.method != "HEAD")
         throw HttpError(405, "the page accepts GET and POST requests only");

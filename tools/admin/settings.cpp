@@ -164,7 +164,8 @@ void ApplyValue(confkit::Document &doc, const Setting &s, const std::string &sub
         return;
     }
     const std::string current = Current(doc, s, rest);
-    const bool same = s.kind == Kind::Choice ? ascii::EqualNoCase(current, value) : current == value;
+    const bool same =
+        s.kind == Kind::Choice ? ascii::EqualNoCase(current, value) : current == value;
     if (!same) SetFirstRule(doc, s, value, rest);
 }
 

@@ -5,10 +5,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <stdexcept>
-#include <tuple>
-#include <functional>
 #include <vector>
 
 namespace page {
@@ -60,10 +59,10 @@ std::string Table(const ShownDocument &shown, const TableSpec &t,
     std::size_t width = t.headers.size();
     const std::string body = PadRows(shown.Html(CaptureStdout([&] { count = rows(); })), width);
     const std::string captionId = t.id + "-caption";
-    std::string out = "<div class=\"table-wrap\" role=\"region\" tabindex=\"0\" aria-labelledby=\"" +
-                      captionId + "\">\n<table id=\"" + t.id + "\"" +
-                      (t.filterable ? " class=\"filterable\"" : "") + ">\n<caption id=\"" +
-                      captionId + "\">" + HtmlEscape(t.caption) + "</caption>\n<thead><tr>";
+    std::string out =
+        "<div class=\"table-wrap\" role=\"region\" tabindex=\"0\" aria-labelledby=\"" + captionId +
+        "\">\n<table id=\"" + t.id + "\"" + (t.filterable ? " class=\"filterable\"" : "") +
+        ">\n<caption id=\"" + captionId + "\">" + HtmlEscape(t.caption) + "</caption>\n<thead><tr>";
     for (std::size_t i = 0; i < t.headers.size(); ++i) {
         const bool last = i + 1 == t.headers.size();
         const std::size_t span = last ? width - i : 1;
@@ -80,8 +79,9 @@ std::string Table(const ShownDocument &shown, const TableSpec &t,
 // One labelled form control of the settings table.
 std::string SettingRow(const std::string &label, const std::string &id,
                        const std::string &control) {
-    const std::string head =
-        id.empty() ? HtmlEscape(label) : "<label for=\"" + id + "\">" + HtmlEscape(label) + "</label>";
+    const std::string head = id.empty()
+                                 ? HtmlEscape(label)
+                                 : "<label for=\"" + id + "\">" + HtmlEscape(label) + "</label>";
     return "<tr><th scope=\"row\">" + head + "</th><td>" + control + "</td></tr>\n";
 }
 
@@ -113,8 +113,8 @@ std::string Header(const confkit::Document &doc, const PageOptions &options) {
         out += std::string("<li><a href=\"#") + s.id + "\">" + s.heading + "</a></li>\n";
     out += "</ul>\n</nav>\n</header>\n<main>\n";
     if (!options.message.empty())
-        out += "<p id=\"message\" class=\"message\" role=\"status\">" + HtmlEscape(options.message) +
-               "</p>\n";
+        out += "<p id=\"message\" class=\"message\" role=\"status\">" +
+               HtmlEscape(options.message) + "</p>\n";
     return out;
 }
 
@@ -138,14 +138,17 @@ std::string SettingsForm(const ShownDocument &shown, const PageOptions &options)
                       TextInput(shown, "InputTimeout", 20, [](ConfigDocument *c) {
                           GenTextField("%s", "InputTimeout", 2, 1, "", c);
                       }));
-    for (const auto &[label, name, whenAbsent] :
-         {std::tuple<const char *, const char *, int>{"Caching", "Caching", 0},
-          {"Persistent connections", "ProxyPersistence", 1},
-          {"DNS look-up", "DNS-Lookup", 0}}) {
-        const std::string tmpl = std::string("<input type=\"checkbox\" id=\"f-") + name +
-                                 "\" name=\"" + name + "\" value=\"on\" %s>";
-        out += SettingRow(label, std::string("f-") + name, Generated(shown, [&] {
-                              GenCheckedSettingOnOff(tmpl.c_str(), name, 1, whenAbsent, d);
+    struct Switch {
+        const char *label, *name;
+        int onWhenAbsent;
+    };
+    for (const Switch &sw :
+         {Switch{"Caching", "Caching", 0}, Switch{"Persistent connections", "ProxyPersistence", 1},
+          Switch{"DNS look-up", "DNS-Lookup", 0}}) {
+        const std::string tmpl = std::string("<input type=\"checkbox\" id=\"f-") + sw.name +
+                                 "\" name=\"" + sw.name + "\" value=\"on\" %s>";
+        out += SettingRow(sw.label, std::string("f-") + sw.name, Generated(shown, [&] {
+                              GenCheckedSettingOnOff(tmpl.c_str(), sw.name, 1, sw.onWhenAbsent, d);
                           }));
     }
     out += SettingRow("Cache algorithm", "f-CacheAlgorithm", Generated(shown, [d] {
@@ -168,8 +171,8 @@ std::string SettingsForm(const ShownDocument &shown, const PageOptions &options)
                                               "name=\"Enable\" value=\"") +
                                   method + "\" %s>" + method + "</label> ";
                               GenCheckedSetting(tmpl.c_str(),
-                                                (std::string("Enable ") + method).c_str(), "", 0,
-                                                2, "CHECKED", d);
+                                                (std::string("Enable ") + method).c_str(), "", 0, 2,
+                                                "CHECKED", d);
                           }
                       }));
     out += SettingRow("Cache expiry for http:", "f-CacheDefaultExpiry-http",
@@ -192,16 +195,19 @@ const char *const kRow = "%s\n";
 std::string RuleTables(const ShownDocument &shown) {
     ConfigDocument *d = shown.get();
     std::string out;
-    out += Table(shown,
-                 {"mapping-rules", "Request mapping (Pass, Fail, Map, Exec, Redirect, Proxy)",
-                  {"#", "Directive", "Template", "Replacement", "Address"}, true},
-                 [d] { return GenMultiTableItems(kRow, "Pass Fail Map Exec Redirect Proxy ", 4, 0, d); });
+    out += Table(
+        shown,
+        {"mapping-rules",
+         "Request mapping (Pass, Fail, Map, Exec, Redirect, Proxy)",
+         {"#", "Directive", "Template", "Replacement", "Address"},
+         true},
+        [d] { return GenMultiTableItems(kRow, "Pass Fail Map Exec Redirect Proxy ", 4, 0, d); });
     out += Table(shown, {"methods", "Other request methods", {"#", "Method", "Program"}},
                  [d] { return GenMethTableItems(kRow, d); });
-    out += Table(shown,
-                 {"cache-urls", "URLs loaded into or kept out of the cache", {"#", "URL", "Action"},
-                  true},
-                 [d] { return GenCacheURLTableItems(kRow, d); });
+    out += Table(
+        shown,
+        {"cache-urls", "URLs loaded into or kept out of the cache", {"#", "URL", "Action"}, true},
+        [d] { return GenCacheURLTableItems(kRow, d); });
     out += Table(shown, {"no-caching", "Not cached", {"#", "Template"}, true},
                  [d] { return GenTableItems(kRow, "NoCaching", 1, 1, d); });
     out += Table(shown,
@@ -231,8 +237,9 @@ std::string PicsRule(const ShownDocument &shown, const std::string &name, std::s
     std::string out = "<h3 id=\"" + id + "\">PICS rule " + shown.Html(name) + "</h3>\n";
     const auto clause = [&](const char *suffix, const char *caption,
                             std::vector<std::string> headers, const char *keyword) {
-        out += Table(shown, {id + suffix, caption, std::move(headers)},
-                     [d, rule, keyword] { return GenPicsFilterSubTableItems(kRow, rule, keyword, d); });
+        out += Table(shown, {id + suffix, caption, std::move(headers)}, [d, rule, keyword] {
+            return GenPicsFilterSubTableItems(kRow, rule, keyword, d);
+        });
     };
     clause("-serviceinfo", "Rating services",
            {"#", "Short name", "Name", "Bureau", "Rating file", "With content"}, "serviceinfo");
@@ -254,7 +261,8 @@ std::string ProtectionTables(const ShownDocument &shown) {
 std::string MemberTables(const ShownDocument &shown) {
     ConfigDocument *d = shown.get();
     return Table(shown,
-                 {"members", "Members",
+                 {"members",
+                  "Members",
                   {"#", "Name", "RCA address", "Cache root", "Cache size", "RCA port", "Time-out",
                    "Bind specific", "Reuse address"}},
                  [d] { return GenMemberTableItems(kRow, d); });

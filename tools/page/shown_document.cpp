@@ -10,8 +10,8 @@ namespace {
 // Control bytes that no generator splits at or converts: not tab, LF, CR,
 // vertical tab, form feed or Ctrl-Z (the end of a text file).
 bool CanStandIn(unsigned char c) {
-    return c >= 0x01 && c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\v' &&
-           c != '\f' && c != 0x1A;
+    return c >= 0x01 && c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\v' && c != '\f' &&
+           c != 0x1A;
 }
 
 ConfigDocument *MemoryCopy(const std::vector<std::string> &texts) {
