@@ -41,7 +41,7 @@ windows:
 # Everything CI runs (the browser test runs inside test and asan).
 check: deps e2e-deps test asan tsan fuzz lint windows
 
-# What the browser test needs: chromium, lighttpd and playwright-core.
+# What the browser test needs: chromium, lighttpd, openssl, playwright-core and axe-core.
 e2e-deps:
 	@bash tests/e2e/install.sh
 
@@ -57,10 +57,12 @@ clean:
 # The administration page: in a file, in a web server, in a browser.
 #   make demo    builds, copies the sample configuration to build/demo and
 #                renders the administration page to build/demo/admin.html
-#   make serve   serves that page with lighttpd on a free 127.0.0.1 port
-#                (make serve-stop stops it)
-#   make e2e     installs chromium, lighttpd and playwright-core when missing
-#                and runs the browser test; screenshot in build/e2e/
+#   make serve   serves that page with lighttpd on a free 127.0.0.1 port,
+#                behind a password printed at the first start (make
+#                serve-stop stops it; see the README's administration page)
+#   make e2e     installs chromium, lighttpd, openssl, playwright-core and
+#                axe-core when missing and runs the browser test;
+#                screenshots in build/e2e/
 # ---------------------------------------------------------------------------
 .PHONY: admin demo serve serve-stop e2e
 

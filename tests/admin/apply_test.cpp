@@ -120,7 +120,7 @@ TEST(AdminSettings, RuleListsReplaceTheRulesOfOneDirective) {
     EXPECT_EQ(out.text, "Pass  /a/*  /x/a/*   # first\nMap /m/* /n/*\nPass /c/* /x/c/*\n");
     EXPECT_EQ(Apply(text, "op=settings&rules.Pass=Map+%2Fa+%2Fb").status, 400);
     EXPECT_EQ(Apply(text, "op=settings&rules.Welcome=Welcome+x").status, 400);
-    EXPECT_EQ(Apply(text, "op=settings&rules.Pass=Pass+%2Fa+%3Cb%3E").status, 400);
+    EXPECT_EQ(Apply(text, "op=settings&rules.Pass=Pass+%2Fa+%7Bb").status, 400);
 }
 
 const char *const kBlocks = "Protection  P  {\n      Mask         all\n}\n"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the browser test of the administration page. Exits 77 (skipped) when
-# Chromium, lighttpd, node or the test's npm packages are missing, so that
+# Chromium, lighttpd, openssl, node or the test's npm packages are missing, so that
 # CTest reports a skip; `make e2e` installs them first.
 #   run.sh ADMIN_CGI
 set -euo pipefail
@@ -12,7 +12,10 @@ missing=()
 [ -x /usr/bin/chromium ] || missing+=(chromium)
 command -v lighttpd >/dev/null || missing+=(lighttpd)
 command -v node >/dev/null || missing+=(node)
-[ -d "$here/node_modules/playwright-core" ] || missing+=("playwright-core (npm install in tests/e2e)")
+command -v openssl >/dev/null || missing+=(openssl)
+for package in playwright-core @axe-core/playwright; do
+  [ -d "$here/node_modules/$package" ] || missing+=("$package (npm ci in tests/e2e)")
+done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "skipped: missing ${missing[*]}"
   exit 77

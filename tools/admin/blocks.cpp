@@ -3,6 +3,9 @@
 #include "http.h"
 #include "values.h"
 
+#include "confkit/blocks/pics_check.h"
+#include "confkit/blocks/record_check.h"
+
 namespace admin {
 namespace {
 
@@ -62,6 +65,7 @@ void PutProtect(confkit::Document &doc, const Form &form) {
     record.Set(&ProtectRule::Template, templ.c_str());
     record.Set(&ProtectRule::SetupName, setup.c_str());
     if (!address.empty()) record.Set(&ProtectRule::Address, address.c_str());
+    Check(valuecheck::CheckProtect(*record));
     doc.PutProtect(*record, anchor, mode);
 }
 
@@ -84,6 +88,7 @@ void PutPics(confkit::Document &doc, const Form &form) {
     record.Set(&PicsFilterRule::ActiveDays, days.c_str());
     record.Set(&PicsFilterRule::StartTime, start.empty() ? nullptr : start.c_str());
     record.Set(&PicsFilterRule::EndTime, end.empty() ? nullptr : end.c_str());
+    Check(valuecheck::CheckPicsRule(*record));
     if (doc.Pics(name))
         doc.ReplacePics(*record, name);
     else

@@ -1,7 +1,6 @@
 #include "edit_forms.h"
 
 #include "apply.h"
-#include "page.h"
 
 namespace admin {
 namespace {
@@ -17,82 +16,68 @@ std::string RuleListText(const confkit::Document &doc, const std::string &direct
     return text;
 }
 
-void PrintRuleLists(std::FILE *out, const confkit::Document &doc) {
-    std::fprintf(out,
-                 "<section id=\"rule-lists\">\n<h2>Rule lists</h2>\n"
-                 "<p>Each box holds every rule of one directive, one rule a line. "
-                 "<b>Apply</b> saves them together with the server settings.</p>\n"
-                 "<input type=\"hidden\" name=\"%s\" value=\"%s\" form=\"%s\">\n"
-                 "<div class=\"rule-lists\">\n",
-                 kOperationField, kSettingsOperation, kSettingsFormId);
-    for (const std::string &directive : EditableDirectives()) {
-        const std::string text = RuleListText(doc, directive);
-        std::fprintf(
-            out,
-            "<label>%s<br><textarea name=\"%s%s\" form=\"%s\" rows=\"4\" cols=\"64\" wrap=\"off\" "
-            "spellcheck=\"false\">\n%s</textarea></label>\n",
-            directive.c_str(), kRulesFieldPrefix, directive.c_str(), kSettingsFormId, text.c_str());
-    }
-    std::fprintf(out,
-                 "</div>\n<p><button type=\"submit\" form=\"%s\">Apply</button></p>\n</section>\n",
-                 kSettingsFormId);
+std::string RuleLists(const confkit::Document &doc) {
+    std::string out =
+        std::string("<h3 id=\"rule-lists\">Rule lists</h3>\n") +
+        "<p>Each box holds every rule of one directive, one rule a line. They are "
+        "saved together with the server settings.</p>\n<input type=\"hidden\" name=\"" +
+        kOperationField + "\" value=\"" + kSettingsOperation + "\" form=\"" + kSettingsFormId +
+        "\">\n<div class=\"rule-lists\">\n";
+    for (const std::string &directive : EditableDirectives())
+        out += "<label>" + directive + " rules<textarea name=\"" + kRulesFieldPrefix + directive +
+               "\" form=\"" + kSettingsFormId +
+               "\" rows=\"4\" cols=\"64\" wrap=\"off\" spellcheck=\"false\">\n" +
+               RuleListText(doc, directive) + "</textarea></label>\n";
+    return out + "</div>\n<p><button type=\"submit\" form=\"" + kSettingsFormId +
+           "\">Preview changes</button></p>\n";
 }
 
-void OpenForm(std::FILE *out, const char *id, const std::string &action, const char *op) {
-    std::fprintf(out,
-                 "<form id=\"%s\" method=\"post\" action=\"%s\">\n"
-                 "<input type=\"hidden\" name=\"%s\" value=\"%s\">\n",
-                 id, HtmlEscape(action).c_str(), kOperationField, op);
+std::string OpenForm(const char *id, const std::string &action, const char *op,
+                     const page::FormFields &fields) {
+    return std::string("<form id=\"") + id + "\" class=\"edit\" method=\"post\" action=\"" +
+           HtmlEscape(action) + "\">\n" + page::HiddenInputs(fields) +
+           "<input type=\"hidden\" name=\"" + kOperationField + "\" value=\"" + op + "\">\n";
 }
 
-void Input(std::FILE *out, const char *label, const char *name, bool required, int size) {
-    std::fprintf(out, "<label>%s <input type=\"text\" name=\"%s\" size=\"%d\"%s></label>\n", label,
-                 name, size, required ? " required" : "");
+std::string Input(const char *label, const char *name, bool required, int size) {
+    return std::string("<label>") + label + " <input type=\"text\" name=\"" + name + "\" size=\"" +
+           std::to_string(size) + "\"" + (required ? " required" : "") + "></label>\n";
 }
 
-void PrintProtectForms(std::FILE *out, const std::string &action) {
-    std::fputs("<section id=\"protect-edit\">\n<h2>Protect entries</h2>\n", out);
-    OpenForm(out, "protect-put", action, kProtectPut);
-    Input(out, "URL template", "template", true, 20);
-    Input(out, "Setup", "setup", true, 14);
-    Input(out, "Address", "address", false, 14);
-    std::fputs("<label>Place <select name=\"position\"><option value=\"before\">before</option>"
-               "<option value=\"after\">after</option><option value=\"replace\">replacing</option>"
-               "</select></label>\n",
-               out);
-    Input(out, "the entry for", "anchor", false, 14);
-    std::fputs("<button type=\"submit\">Put</button>\n</form>\n", out);
-    OpenForm(out, "protect-delete", action, kProtectDelete);
-    Input(out, "URL template", "template", true, 20);
-    std::fputs("<button type=\"submit\">Delete</button>\n</form>\n</section>\n", out);
+const char *const kPreviewButton = "<button type=\"submit\">Preview</button>\n</form>\n";
+
+std::string ProtectForms(const std::string &action, const page::FormFields &fields) {
+    return "<h3 id=\"protect-edit\">Change Protect entries</h3>\n" +
+           OpenForm("protect-put", action, kProtectPut, fields) +
+           Input("URL template", "template", true, 20) + Input("Setup", "setup", true, 14) +
+           Input("Address", "address", false, 14) +
+           "<label>Place <select name=\"position\"><option value=\"before\">before</option>"
+           "<option value=\"after\">after</option><option value=\"replace\">replacing</option>"
+           "</select></label>\n" +
+           Input("the entry for", "anchor", false, 14) + kPreviewButton +
+           OpenForm("protect-delete", action, kProtectDelete, fields) +
+           Input("URL template", "template", true, 20) + kPreviewButton;
 }
 
-void PrintPicsForms(std::FILE *out, const std::string &action) {
-    std::fputs("<section id=\"pics-edit\">\n<h2>PICS rules</h2>\n"
-               "<p>Putting a rule that exists rewrites its description, days and times; "
-               "a new rule is added after the others.</p>\n",
-               out);
-    OpenForm(out, "pics-put", action, kPicsPut);
-    Input(out, "Name", "name", true, 14);
-    Input(out, "Description", "description", false, 30);
-    Input(out, "Days", "days", true, 10);
-    Input(out, "From", "start", false, 6);
-    Input(out, "Until", "end", false, 6);
-    std::fputs("<button type=\"submit\">Put</button>\n</form>\n", out);
-    OpenForm(out, "pics-delete", action, kPicsDelete);
-    Input(out, "Name", "name", true, 14);
-    std::fputs("<button type=\"submit\">Delete</button>\n</form>\n</section>\n", out);
+std::string PicsForms(const std::string &action, const page::FormFields &fields) {
+    return "<h3 id=\"pics-edit\">Change PICS rules</h3>\n"
+           "<p>Putting a rule that exists rewrites its description, days and times; a new rule "
+           "is added after the others.</p>\n" +
+           OpenForm("pics-put", action, kPicsPut, fields) + Input("Name", "name", true, 14) +
+           Input("Description", "description", false, 30) + Input("Days", "days", true, 10) +
+           Input("From", "start", false, 6) + Input("Until", "end", false, 6) + kPreviewButton +
+           OpenForm("pics-delete", action, kPicsDelete, fields) + Input("Name", "name", true, 14) +
+           kPreviewButton;
 }
 
 } // namespace
 
-void PrintEditForms(std::FILE *out, const confkit::Document &doc, const std::string &action) {
-    std::fputs("<style>.rule-lists{display:flex;flex-wrap:wrap;gap:0.5em 1.5em}"
-               "section form{margin:0.5em 0}</style>\n",
-               out);
-    PrintRuleLists(out, doc);
-    PrintProtectForms(out, action);
-    PrintPicsForms(out, action);
+std::string EditForms(const std::string &section, const confkit::Document &doc,
+                      const std::string &action, const page::FormFields &fields) {
+    if (section == "section-rules") return RuleLists(doc);
+    if (section == "section-protection") return ProtectForms(action, fields);
+    if (section == "section-filtering") return PicsForms(action, fields);
+    return "";
 }
 
 } // namespace admin

@@ -6,7 +6,6 @@
 #include "common/text.h"
 
 #include <cstdlib>
-#include <vector>
 
 namespace admin {
 namespace {
@@ -18,8 +17,14 @@ std::string Environment(const char *name) {
 
 const char *ReasonPhrase(int status) {
     switch (status) {
+    case 200:
+        return "OK";
+    case 303:
+        return "See Other";
     case 400:
         return "Bad Request";
+    case 403:
+        return "Forbidden";
     case 405:
         return "Method Not Allowed";
     case 409:
@@ -48,8 +53,17 @@ void BadRequest(const std::string &message) {
 }
 
 RequestInfo RequestFromEnvironment() {
-    return {Environment("REQUEST_METHOD"), Environment("CONTENT_TYPE"),
-            Environment("CONTENT_LENGTH"), Environment("SCRIPT_NAME")};
+    RequestInfo r;
+    r.method = Environment("REQUEST_METHOD");
+    r.contentType = Environment("CONTENT_TYPE");
+    r.contentLength = Environment("CONTENT_LENGTH");
+    r.scriptName = Environment("SCRIPT_NAME");
+    r.host = Environment("HTTP_HOST");
+    r.https = ascii::EqualNoCase(Environment("HTTPS"), "on");
+    r.origin = Environment("HTTP_ORIGIN");
+    r.fetchSite = Environment("HTTP_SEC_FETCH_SITE");
+    r.cookie = Environment("HTTP_COOKIE");
+    return r;
 }
 
 std::string ReadFormBody(const RequestInfo &request, std::FILE *in) {
@@ -77,25 +91,39 @@ std::string SelfAddress(const RequestInfo &request) {
     return name;
 }
 
-void PrintPageHeaders(std::FILE *out) {
-    std::fputs("Content-Type: text/html; charset=utf-8\r\nCache-Control: no-store\r\n\r\n", out);
+const std::vector<std::string> &SecurityHeaders() {
+    static const std::string policy =
+        "default-src 'none'; style-src 'self'; script-src 'self'; img-src 'self'; "
+        "form-action 'self'; base-uri 'none'; frame-ancestors 'none'";
+    static const std::vector<std::string> headers = {
+        "Content-Security-Policy: " + policy,
+        "X-Content-Type-Options: nosniff",
+        "Referrer-Policy: no-referrer",
+        "Cache-Control: no-store",
+        "X-Frame-Options: DENY",
+    };
+    return headers;
 }
 
-void PrintRedirect(std::FILE *out, const std::string &location) {
-    std::fprintf(out, "Status: 303 See Other\r\nLocation: %s\r\n\r\n",
-                 location.empty() ? "/" : location.c_str());
+void PrintResponse(std::FILE *out, const Response &response, bool headOnly) {
+    if (response.status != 200)
+        std::fprintf(out, "Status: %d %s\r\n", response.status, ReasonPhrase(response.status));
+    if (!response.body.empty()) std::fputs("Content-Type: text/html; charset=utf-8\r\n", out);
+    for (const std::vector<std::string> *list : {&response.headers, &SecurityHeaders()})
+        for (const std::string &header : *list)
+            std::fprintf(out, "%s\r\n", header.c_str());
+    std::fputs("\r\n", out);
+    if (!headOnly) std::fwrite(response.body.data(), 1, response.body.size(), out);
+    std::fflush(out);
 }
 
-void PrintError(std::FILE *out, int status, const std::string &message) {
-    const std::string reason = ReasonPhrase(status);
-    std::fprintf(out, "Status: %d %s\r\nContent-Type: text/html; charset=utf-8\r\n", status,
-                 reason.c_str());
-    if (status == 405) std::fputs("Allow: GET, HEAD, POST\r\n", out);
-    std::fprintf(out,
-                 "\r\n<!DOCTYPE html>\n<html lang=\"en\">\n<head><meta charset=\"utf-8\">"
-                 "<title>%d %s</title></head>\n<body>\n<h1>%d %s</h1>\n<p id=\"error\">%s</p>\n"
-                 "</body>\n</html>\n",
-                 status, reason.c_str(), status, reason.c_str(), page::HtmlEscape(message).c_str());
+Response ErrorResponse(int status, const std::string &message, const std::string &back) {
+    Response r;
+    r.status = status;
+    if (status == 405) r.headers.emplace_back("Allow: GET, HEAD, POST");
+    const std::string title = std::to_string(status) + " " + ReasonPhrase(status);
+    r.body = page::ErrorPage(title, message, back);
+    return r;
 }
 
 } // namespace admin

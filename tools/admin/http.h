@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace admin {
 
-// A request that is refused. The message is the program's own text: it never
-// carries a value from the request, so it may be shown as it is (it is still
-// escaped when printed).
+// A request that is refused. The message is the program's own text, at most
+// naming a field and a character of the request; it is escaped when printed.
 class HttpError : public std::runtime_error {
   public:
     HttpError(int status, const std::string &message)
@@ -31,6 +31,11 @@ struct RequestInfo {
     std::string contentType;   // CONTENT_TYPE
     std::string contentLength; // CONTENT_LENGTH
     std::string scriptName;    // SCRIPT_NAME
+    std::string host;          // HTTP_HOST
+    bool https = false;        // HTTPS is "on"
+    std::string origin;        // HTTP_ORIGIN
+    std::string fetchSite;     // HTTP_SEC_FETCH_SITE
+    std::string cookie;        // HTTP_COOKIE
 };
 
 RequestInfo RequestFromEnvironment();
@@ -44,9 +49,25 @@ std::string ReadFormBody(const RequestInfo &request, std::FILE *in);
 // action attribute; empty when the server gave none that is a plain path.
 std::string SelfAddress(const RequestInfo &request);
 
-void PrintPageHeaders(std::FILE *out);
-void PrintRedirect(std::FILE *out, const std::string &location);
-void PrintError(std::FILE *out, int status, const std::string &message);
+// An answer: status, headers of its own and an HTML body. Every answer also
+// carries the security headers (SecurityHeaders).
+struct Response {
+    int status = 200;
+    std::vector<std::string> headers; // "Name: value", without line end
+    std::string body;
+};
+
+// The headers every answer of the page carries: a Content-Security-Policy
+// that lets in only the page's own stylesheet and script, no framing, no
+// type sniffing, no referrer, no caching.
+const std::vector<std::string> &SecurityHeaders();
+
+// The CGI response: status line (unless 200), headers, empty line, body.
+// A HEAD request gets the headers alone.
+void PrintResponse(std::FILE *out, const Response &response, bool headOnly = false);
+
+// An error answer whose page shows the message (escaped).
+Response ErrorResponse(int status, const std::string &message, const std::string &back = "");
 
 } // namespace admin
 

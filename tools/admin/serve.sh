@@ -3,12 +3,23 @@
 #
 #   serve.sh start RUN_DIR CGI CONFIG [ACL]   prints the page's address
 #   serve.sh stop RUN_DIR
+#   serve.sh config RUN_DIR                   prints the configuration file served
+#   serve.sh passwd RUN_DIR                   sets the password (read from stdin)
 #
-# RUN_DIR receives the server's configuration, document root, logs and pid
-# file. The port is free when the server starts: ADMIN_PORT picks one, else
-# a free one is looked for.
+# RUN_DIR receives the server's configuration, logs, pid file and the password
+# file (the logs go to the staged folder below when started as root). Every request needs the user name "admin" and its password: at the
+# first start the password is ADMIN_PASSWORD when set, else a random one that
+# is printed once. `serve.sh passwd RUN_DIR` sets another (it takes effect at
+# the next start). The port is free when the server starts: ADMIN_PORT picks
+# one, else a free one is looked for.
+#
+# Started as root, lighttpd runs the program as an unprivileged user
+# (ADMIN_RUN_AS, else www-data, else nobody). The program, its library and a
+# copy of CONFIG and ACL are then staged in a folder that user can reach,
+# since the checkout may be out of its reach; `serve.sh config` names the copy.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
+page_files="$here/../page"
 
 absolute() { (cd "$(dirname "$1")" && echo "$(pwd)/$(basename "$1")"); }
 
@@ -25,42 +36,129 @@ stop() {
 
 port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
+# Writes the password file from a password on stdin.
+write_users() {
+  local users="$1" password hash
+  IFS= read -r password || true
+  [ -n "$password" ] || { echo "the password is empty" >&2; exit 2; }
+  hash="$(printf '%s\n' "$password" | openssl passwd -6 -stdin)"
+  (umask 077 && printf 'admin:%s\n' "$hash" > "$users")
+}
+
+# At the first start: a password file, and the password said once.
+ensure_users() {
+  local run="$1" password
+  [ -s "$run/htpasswd" ] && return 0
+  if [ -n "${ADMIN_PASSWORD:-}" ]; then
+    printf '%s\n' "$ADMIN_PASSWORD" | write_users "$run/htpasswd"
+  else
+    password="$(head -c 15 /dev/urandom | base64 | tr '+/' '-_')"
+    printf '%s\n' "$password" | write_users "$run/htpasswd"
+    echo "The page asks for user admin, password $password (shown this once;" \
+      "set your own with: bash tools/admin/serve.sh passwd $run)" >&2
+  fi
+}
+
+run_as_user() {
+  local user="${ADMIN_RUN_AS:-}"
+  [ -n "$user" ] || { id -u www-data >/dev/null 2>&1 && user=www-data || user=nobody; }
+  echo "$user"
+}
+
+# Copies what the server reads into folder: the program and its library,
+# the stylesheet and script, and the password file.
+stage_site() {
+  local site="$1" cgi="$2" users="$3" owner="$4" lib
+  mkdir -p "$site/www" "$site/lib"
+  cp "$cgi" "$site/www/admin.cgi"
+  cp "$page_files/admin.css" "$page_files/admin.js" "$site/www/"
+  lib="$(ldd "$cgi" | awk '/libconfkit/ { print $3 }')"
+  [ -z "$lib" ] || cp -L "$lib" "$site/lib/$(basename "$lib")"
+  chmod -R a+rX,go-w "$site/www" "$site/lib"
+  cp "$users" "$site/htpasswd"
+  chown "$owner" "$site/htpasswd"
+  chmod 0400 "$site/htpasswd"
+}
+
+# As root: a folder the unprivileged user reaches, kept across restarts.
+stage_dir() {
+  local run="$1" user="$2" stage=""
+  [ -f "$run/stage" ] && stage="$(cat "$run/stage")"
+  if [ -z "$stage" ] || [ ! -d "$stage" ] || [ -L "$stage" ] || [ "$(stat -c %u "$stage")" != 0 ]; then
+    stage="$(mktemp -d "${TMPDIR:-/tmp}/confkit-admin.XXXXXX")"
+    echo "$stage" > "$run/stage"
+  fi
+  chmod 0755 "$stage"
+  echo "$stage"
+}
+
 start() {
   local run="$1" cgi="$2" config="$3" acl="${4:-}"
   command -v lighttpd >/dev/null || { echo "lighttpd is not installed" >&2; exit 1; }
+  command -v openssl >/dev/null || { echo "openssl is not installed" >&2; exit 1; }
   [ -x "$cgi" ] || { echo "$cgi: no such program (build it first)" >&2; exit 1; }
   [ -f "$config" ] || { echo "$config: no such file" >&2; exit 1; }
-  mkdir -p "$run/www"
+  mkdir -p "$run"
   run="$(cd "$run" && pwd)"
   stop "$run"
-  cp "$cgi" "$run/www/admin.cgi"
+  ensure_users "$run"
   config="$(absolute "$config")"
   [ -n "$acl" ] && acl="$(absolute "$acl")"
+  local site="$run/site" owner user_lines="" served="$config" logs="$run"
+  owner="$(id -un):$(id -gn)"
+  if [ "$(id -u)" -eq 0 ]; then
+    local user group
+    user="$(run_as_user)"
+    group="$(id -gn "$user")"
+    owner="$user:$group"
+    site="$(stage_dir "$run" "$user")"
+    mkdir -p "$site/data" "$site/log"
+    cp "$config" "$site/data/$(basename "$config")"
+    served="$site/data/$(basename "$config")"
+    logs="$site/log"
+    if [ -n "$acl" ]; then cp "$acl" "$site/data/$(basename "$acl")"; acl="$site/data/$(basename "$acl")"; fi
+    chown -R "$owner" "$site/data" "$site/log"
+    chmod 0700 "$site/data"
+    user_lines="server.username = \"$user\"
+server.groupname = \"$group\""
+  fi
+  stage_site "$site" "$cgi" "$run/htpasswd" "$owner"
+  echo "$served" > "$run/config"
   local attempt port
   for attempt in $(seq 20); do
     port="${ADMIN_PORT:-$(( 20000 + (RANDOM * 32768 + RANDOM) % 40000 ))}"
     port_in_use "$port" && { [ -n "${ADMIN_PORT:-}" ] && break; continue; }
     cat > "$run/lighttpd.conf" <<CONF
 var.admin_port = $port
-var.admin_www = "$run/www"
+var.admin_www = "$site/www"
 var.admin_run = "$run"
-var.admin_config = "$config"
+var.admin_logs = "$logs"
+var.admin_config = "$served"
 var.admin_acl = "$acl"
+var.admin_users = "$site/htpasswd"
+var.admin_libs = "$site/lib"
+$user_lines
 include "$here/lighttpd.conf"
 CONF
     if lighttpd -f "$run/lighttpd.conf" 2>>"$run/start.log"; then
       for _ in $(seq 50); do port_in_use "$port" && break; sleep 0.1; done
+      [ "$served" = "$config" ] || echo "serving a copy of $config: $served (owned by ${owner%%:*})" >&2
       echo "http://127.0.0.1:$port/admin.cgi"
       return 0
     fi
     [ -n "${ADMIN_PORT:-}" ] && break
   done
-  echo "lighttpd did not start; see $run/start.log and $run/error.log" >&2
+  echo "lighttpd did not start; see $run/start.log and $logs/error.log" >&2
   exit 1
 }
 
+usage="usage: $0 start RUN_DIR CGI CONFIG [ACL] | stop RUN_DIR | config RUN_DIR | passwd RUN_DIR"
 case "${1:-}" in
-  start) shift; [ $# -ge 3 ] || { echo "usage: $0 start RUN_DIR CGI CONFIG [ACL]" >&2; exit 2; }; start "$@" ;;
-  stop) shift; [ $# -eq 1 ] || { echo "usage: $0 stop RUN_DIR" >&2; exit 2; }; stop "$1" ;;
-  *) echo "usage: $0 start RUN_DIR CGI CONFIG [ACL] | stop RUN_DIR" >&2; exit 2 ;;
+  start) shift; [ $# -ge 3 ] || { echo "$usage" >&2; exit 2; }; start "$@" ;;
+  stop) shift; [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }; stop "$1" ;;
+  config) shift; [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }; cat "$1/config" ;;
+  passwd) shift; [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }; mkdir -p "$1"
+          [ -t 0 ] && echo "new password for admin:" >&2
+          write_users "$1/htpasswd"; echo "set; it takes effect at the next start" >&2 ;;
+  *) echo "$usage" >&2; exit 2 ;;
 esac

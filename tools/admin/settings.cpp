@@ -87,6 +87,13 @@ void AddRule(confkit::Document &doc, int32_t id, const std::string &text) {
     doc.AddRules(id, confkit::LineList::FromTexts({text}));
 }
 
+// A rule line the form makes, refused when it would not read back as one
+// rule line.
+std::string Checked(const char *label, const std::string &line) {
+    CheckRuleLine(label, line.substr(0, line.find_last_not_of("\r\n") + 1));
+    return line;
+}
+
 // Puts value into the first rule of the directive (keeping the others), or
 // adds a rule when there is none; an empty value removes that first rule.
 void SetFirstRule(confkit::Document &doc, const Setting &s, const std::string &value,
@@ -94,11 +101,13 @@ void SetFirstRule(confkit::Document &doc, const Setting &s, const std::string &v
     const int32_t id = IdOf(s.directive);
     const std::vector<std::string> rules = RuleTexts(doc, id);
     if (rules.empty()) {
-        if (!value.empty()) AddRule(doc, id, std::string(s.directive) + " " + value + "\n");
+        if (!value.empty())
+            AddRule(doc, id, Checked(s.field, std::string(s.directive) + " " + value + "\n"));
     } else if (value.empty()) {
         RemoveRule(doc, id, rules.front());
     } else {
-        ReplaceRule(doc, id, rules.front(), WithField(rules.front(), 2, value, restOfLine));
+        ReplaceRule(doc, id, rules.front(),
+                    Checked(s.field, WithField(rules.front(), 2, value, restOfLine)));
     }
 }
 
@@ -155,7 +164,8 @@ void ApplyValue(confkit::Document &doc, const Setting &s, const std::string &sub
         return;
     }
     const std::string current = Current(doc, s, rest);
-    const bool same = s.kind == Kind::Choice ? ascii::EqualNoCase(current, value) : current == value;
+    const bool same =
+        s.kind == Kind::Choice ? ascii::EqualNoCase(current, value) : current == value;
     if (!same) SetFirstRule(doc, s, value, rest);
 }
 
@@ -223,11 +233,12 @@ void ApplyExpiry(confkit::Document &doc, const Setting &s, const std::string &su
         if (value.empty())
             RemoveRule(doc, id, rule);
         else
-            ReplaceRule(doc, id, rule, WithField(rule, 3, value, false));
+            ReplaceRule(doc, id, rule, Checked(s.field, WithField(rule, 3, value, false)));
         return;
     }
     if (!value.empty())
-        AddRule(doc, id, std::string(s.directive) + " " + prefix + "* " + value + "\n");
+        AddRule(doc, id,
+                Checked(s.field, std::string(s.directive) + " " + prefix + "* " + value + "\n"));
 }
 
 // A text area holding the whole list of a directive's rules, one a line.

@@ -2,8 +2,8 @@
 
 #include "http.h"
 
-#include "confkit.h"
-
+#include <utility>
+#include <vector>
 
 namespace admin {
 namespace {
@@ -13,20 +13,18 @@ bool IsControl(char c) {
     return u < 0x20 || u == 0x7F;
 }
 
-void Refuse(const std::string &label, const std::string &what) {
-    BadRequest("the field " + label + " " + what);
-}
-
-void CheckCharacters(const std::string &label, const std::string &value, const char *forbidden) {
+// Control characters (tab allowed where asked) and the characters of
+// forbidden, each with the reason it is refused.
+void CheckCharacters(const std::string &label, const std::string &value, bool tabAllowed,
+                     const std::vector<std::pair<char, const char *>> &forbidden) {
+    Check(valuecheck::CheckOneLine(label, value));
     for (char c : value) {
-        if (IsControl(c)) Refuse(label, "holds a control character");
-        if (std::string(forbidden).find(c) != std::string::npos)
-            Refuse(label, std::string("must not hold the character ") + c);
+        if (IsControl(c) && !(tabAllowed && c == '\t'))
+            BadRequest(label + ": holds " + valuecheck::NameOf(c) + "; a form value holds none");
+        for (const auto &[bad, why] : forbidden)
+            if (c == bad) BadRequest(label + ": holds " + valuecheck::NameOf(c) + ", " + why);
     }
 }
-
-// A line of the document holds at most this many characters before its "\n".
-constexpr std::size_t kLineChars = CONFKIT_LINE_SIZE - 6;
 
 bool IsFieldSpace(char c) {
     return c == ' ' || c == '\t';
@@ -38,6 +36,10 @@ bool IsLineEnd(char c) {
 
 } // namespace
 
+void Check(const std::optional<valuecheck::Refusal> &verdict) {
+    if (verdict) BadRequest(verdict->Message());
+}
+
 std::string Trim(const std::string &value) {
     const std::size_t first = value.find_first_not_of(" \t");
     if (first == std::string::npos) return "";
@@ -46,32 +48,27 @@ std::string Trim(const std::string &value) {
 
 std::string Word(const std::string &label, const std::string &value) {
     std::string word = Trim(value);
-    CheckCharacters(label, word, "#{}<>\"");
-    if (word.find_first_of(" \t") != std::string::npos) Refuse(label, "must be a single word");
-    if (word.size() > kLineChars / 2) Refuse(label, "is too long");
+    CheckCharacters(label, word, true, {{'#', "which starts a comment"}});
+    if (word.find_first_of(" \t") != std::string::npos)
+        BadRequest(label + ": must be a single word");
     return word;
 }
 
 std::string Text(const std::string &label, const std::string &value) {
     std::string text = Trim(value);
-    CheckCharacters(label, text, "{}<>\"");
-    if (text.size() > kLineChars / 2) Refuse(label, "is too long");
+    CheckCharacters(label, text, false, {});
     return text;
 }
 
 std::string Quotable(const std::string &label, const std::string &value) {
     std::string text = Trim(value);
-    CheckCharacters(label, text, "{}()<>\"");
-    if (text.size() > kLineChars / 2) Refuse(label, "is too long");
+    CheckCharacters(label, text, false, {{'"', "which would end the quoted text"}});
     return text;
 }
 
 void CheckRuleLine(const std::string &label, const std::string &line) {
-    for (char c : line) {
-        if (IsControl(c) && c != '\t') Refuse(label, "holds a control character");
-        if (c == '<' || c == '>') Refuse(label, std::string("must not hold the character ") + c);
-    }
-    if (line.size() > kLineChars) Refuse(label, "holds a line too long for the file");
+    CheckCharacters(label, line, true, {});
+    Check(valuecheck::CheckRuleLine(label, line));
 }
 
 std::string WithField(const std::string &rule, int n, const std::string &value, bool restOfLine) {
@@ -100,6 +97,5 @@ std::string WithField(const std::string &rule, int n, const std::string &value, 
     }
     return rule.substr(0, pos) + value + rule.substr(end);
 }
-
 
 } // namespace admin

@@ -3,6 +3,9 @@
 #ifndef ADMIN_VALUES_H
 #define ADMIN_VALUES_H
 
+#include "common/value_check.h"
+
+#include <optional>
 #include <string>
 
 namespace admin {
@@ -10,29 +13,31 @@ namespace admin {
 // The value without leading and trailing spaces and tabs.
 std::string Trim(const std::string &value);
 
-// Every value is refused (400) when it holds a character that would let it
-// become markup: the page prints configuration values as they stand, so "<",
-// ">" and the double quote never go into the file from a form. label names
-// the field in the message.
+// Values are refused (400) by the shared check (common/value_check.h) when
+// they would change how the file is read (a brace, a line feed) or do not
+// fit their line, and by the rules of their kind below; the message names the
+// field and the character. Characters that only need escaping on a page
+// ("<", ">", "&", quotes outside a quoted value) are ordinary data. label
+// names the field in the message.
 
 // A value that becomes one word of a rule: no white space, no control
-// character, and no "#" (which would start a comment), "{" or "}" (which
-// would change how the line is read).
+// character and no "#" (which would start a comment).
 std::string Word(const std::string &label, const std::string &value);
 
-// A value that becomes the rest of a rule's line: no control character and
-// no "{" or "}".
+// A value that becomes the rest of a rule's line: no control character.
 std::string Text(const std::string &label, const std::string &value);
 
 // A value that is written between double quotes inside a PICS rule: no
-// control character, no brace and no parenthesis (any of them would end the
-// quoted text, the clause or the block early).
+// control character and no double quote (which would end the quoted text).
+// Parentheses are refused by the check of the whole PICS record.
 std::string Quotable(const std::string &label, const std::string &value);
 
 // A whole rule line as a form gives it (without its line end): no control
-// character but tab, no "<" or ">", and short enough for one line of the
-// document.
+// character but tab, and what the shared check asks of a rule line.
 void CheckRuleLine(const std::string &label, const std::string &line);
+
+// Refuses (400) what the shared check refused.
+void Check(const std::optional<valuecheck::Refusal> &verdict);
 
 // The text of a rule with its field n (n >= 2, fields separated by spaces and
 // tabs) replaced by value, or with everything from field n to the line end
@@ -40,7 +45,6 @@ void CheckRuleLine(const std::string &label, const std::string &line);
 // n and the line end stay. A rule with fewer fields gets the value appended
 // after one space.
 std::string WithField(const std::string &rule, int n, const std::string &value, bool restOfLine);
-
 
 } // namespace admin
 

@@ -1,29 +1,56 @@
 // The administration page of the proxy's configuration: a complete HTML page
-// built with confkit's Gen exports, printed to standard output through the
-// C library's stdout (the stream the exports print to, so that the pieces
-// come out in call order).
+// whose configuration-dependent pieces come from confkit's Gen exports. The
+// generators print values as the file holds them; the page shows them
+// through a ShownDocument, so that no value becomes markup.
 #ifndef CONFKIT_PAGE_PAGE_H
 #define CONFKIT_PAGE_PAGE_H
 
 #include "confkit.hpp"
+#include "shown_document.h"
 
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace page {
 
+// The sections of the page, in page order: id and heading.
+struct Section {
+    const char *id;
+    const char *heading;
+};
+const std::vector<Section> &Sections();
+
+// Hidden fields that every form of the page carries (name, value).
+using FormFields = std::vector<std::pair<std::string, std::string>>;
+
 struct PageOptions {
     std::string title = "Proxy administration";
-    std::string action;           // where the settings form is posted
+    std::string action;           // where the forms are posted
     std::FILE *aclFile = nullptr; // an access-control list to show, if any
-    std::string aclName;          // its name, for the heading
-    // More of the page, printed at the end of its body (the administration
-    // program's editing forms). It prints to stdout like the rest.
-    std::function<void()> extraSections;
+    std::string aclName;          // its name, for the caption
+    FormFields formFields;
+    std::string message; // shown above the sections (plain text)
+    // More of a section, appended at its end (the administration program's
+    // editing forms): given the section's id, returns HTML.
+    std::function<std::string(const std::string &section, const ShownDocument &shown)> extra;
 };
 
+std::string RenderAdministrationPage(const confkit::Document &doc, const PageOptions &options);
 void PrintAdministrationPage(const confkit::Document &doc, const PageOptions &options);
+
+// The start of a page of this site up to the opening of <main>, and its end.
+std::string PageStart(const std::string &title);
+std::string PageEnd();
+
+// A page that says what went wrong, with a way back to the page.
+std::string ErrorPage(const std::string &title, const std::string &message,
+                      const std::string &back);
+
+// The hidden inputs of fields.
+std::string HiddenInputs(const FormFields &fields);
 
 // Text made safe for HTML element content and attribute values.
 std::string HtmlEscape(const std::string &text);

@@ -1,0 +1,91 @@
+#include "preview_page.h"
+
+namespace admin {
+namespace {
+
+using page::HtmlEscape;
+
+// One diff line, escaped, with its line end in a span that says what kind
+// it is; the CR of a CR LF line end shows nothing and is left out.
+std::string DiffLine(std::string line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const char *kind = "same";
+    if (line.rfind("+++", 0) == 0 || line.rfind("---", 0) == 0)
+        kind = "file";
+    else if (line.rfind("@@", 0) == 0)
+        kind = "hunk";
+    else if (!line.empty() && line[0] == '+')
+        kind = "add";
+    else if (!line.empty() && line[0] == '-')
+        kind = "del";
+    return std::string("<span class=\"") + kind + "\">" + HtmlEscape(line) + "\n</span>";
+}
+
+std::string DiffHtml(const std::string &diff) {
+    std::string out;
+    for (std::size_t start = 0; start < diff.size();) {
+        std::size_t end = diff.find('\n', start);
+        if (end == std::string::npos) end = diff.size();
+        out += DiffLine(diff.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+std::string Summary(const preview::Change &change, const std::string &name) {
+    if (!change.changed())
+        return "Applying this form changes nothing in " + name + "; Apply would save nothing.";
+    const DiffCount n = CountLines(change.diff);
+    return "Applying this form would write " + name + " with " + std::to_string(n.removed) +
+           " line(s) removed and " + std::to_string(n.added) +
+           " added. Nothing has been saved yet.";
+}
+
+} // namespace
+
+DiffCount CountLines(const std::string &diff) {
+    DiffCount n;
+    for (std::size_t start = 0; start < diff.size();) {
+        std::size_t end = diff.find('\n', start);
+        if (end == std::string::npos) end = diff.size();
+        const std::string line = diff.substr(start, end - start);
+        if (line.rfind("+++", 0) != 0 && line.rfind("---", 0) != 0 && !line.empty()) {
+            n.added += line[0] == '+';
+            n.removed += line[0] == '-';
+        }
+        start = end + 1;
+    }
+    return n;
+}
+
+std::string RenderPreviewPage(const PreviewPage &p) {
+    const std::string name = p.config.substr(p.config.find_last_of('/') + 1);
+    std::string out = page::PageStart("Preview - Proxy administration") +
+                      "<header class=\"top\">\n<h1>Preview of the change</h1>\n<p class=\"file\">"
+                      "Configuration file: <code>" +
+                      HtmlEscape(p.config) + "</code></p>\n</header>\n<main>\n" +
+                      "<p id=\"summary\" class=\"message\" role=\"status\">" +
+                      HtmlEscape(Summary(p.change, name)) + "</p>\n";
+    out += "<h2>What the save would write</h2>\n";
+    out += p.change.diff.empty()
+               ? "<p id=\"diff\">No line of the file changes.</p>\n"
+               : "<pre class=\"diff\" id=\"diff\">" + DiffHtml(p.change.diff) + "</pre>\n";
+    out += "<h2>What else the save would change</h2>\n";
+    if (p.change.incidental.empty()) {
+        out += "<p id=\"incidental\">Nothing else.</p>\n";
+    } else {
+        out += "<ul id=\"incidental\">\n";
+        for (const std::string &note : p.change.incidental)
+            out += "<li>" + HtmlEscape(note) + "</li>\n";
+        out += "</ul>\n";
+    }
+    out += "<form id=\"apply\" method=\"post\" action=\"" + HtmlEscape(p.action) + "\">\n" +
+           page::HiddenInputs(p.fields) +
+           "<div class=\"actions\">\n<button type=\"submit\" name=\"" + kStepField + "\" value=\"" +
+           kApplyStep + "\">Apply</button>\n<a id=\"cancel\" " +
+           "class=\"button secondary\" href=\"" + HtmlEscape(p.action.empty() ? "./" : p.action) +
+           "\">Cancel</a>\n</div>\n</form>\n</main>\n";
+    return out + page::PageEnd();
+}
+
+} // namespace admin

@@ -1,0 +1,37 @@
+// The page that shows what applying a form would write, before anything is
+// written: the unified diff of the file (as confctl --dry-run prints it), what
+// else the save would change, and "Apply" and "Cancel".
+#ifndef ADMIN_PREVIEW_PAGE_H
+#define ADMIN_PREVIEW_PAGE_H
+
+#include "form.h"
+#include "page.h"
+#include "preview.h"
+
+#include <string>
+
+namespace admin {
+
+// The form field that says what a post does: "preview" (the default) or
+// "apply".
+constexpr const char *kStepField = "step";
+constexpr const char *kApplyStep = "apply";
+
+struct PreviewPage {
+    std::string config;      // the file's path, shown in the header
+    std::string action;      // where Apply posts and Cancel leads
+    page::FormFields fields; // the form as submitted, posted again by Apply
+    preview::Change change;
+};
+
+std::string RenderPreviewPage(const PreviewPage &preview);
+
+// The lines of a diff that add and that remove (headers not counted).
+struct DiffCount {
+    std::size_t added = 0, removed = 0;
+};
+DiffCount CountLines(const std::string &diff);
+
+} // namespace admin
+
+#endif

@@ -1,0 +1,177 @@
+#include "serve.h"
+
+#include "apply.h"
+#include "edit_forms.h"
+#include "form.h"
+#include "guard.h"
+#include "page.h"
+#include "preview_page.h"
+#include "version.h"
+
+#include "config_edit.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+
+namespace admin {
+namespace {
+
+using configedit::Editing;
+using configedit::Reading;
+
+std::string Environment(const char *name) {
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Locks and opens the configuration into slot (a Reading or an Editing) and
+// turns what goes wrong into an answer. A missing file is reported, never
+// created.
+template <class Access, class... Args>
+void Open(std::optional<Access> &slot, const std::string &config, Args... args) {
+    if (config.empty()) throw HttpError(500, "no configuration file is set for the page");
+    try {
+        slot.emplace(config, args...);
+    } catch (const configlock::LockError &) {
+        struct stat st {};
+        if (::stat(config.c_str(), &st) != 0)
+            throw HttpError(500, "the configuration file does not exist");
+        throw HttpError(500, "the configuration file cannot be locked for writing");
+    } catch (const std::runtime_error &) {
+        throw HttpError(500, "the configuration file cannot be read");
+    }
+}
+
+std::string FileName(const std::string &path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+// The page for the file as it is now, with a message above it.
+Response ShowPage(const Site &site, const std::string &action, const std::string &key,
+                  const std::string &message) {
+    std::optional<Reading> reading;
+    Open(reading, site.config);
+    const confkit::Document &doc = reading->doc();
+    const std::string bytes = preview::ReadFileBytes(site.config);
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> acl(nullptr, std::fclose);
+    if (!site.acl.empty()) acl.reset(std::fopen(site.acl.c_str(), "r"));
+    page::PageOptions options;
+    options.action = action;
+    options.aclFile = acl.get();
+    options.aclName = FileName(site.acl);
+    options.message = message;
+    options.formFields = {{kTokenField, TokenFor(key)}, {kVersionField, VersionOf(bytes)}};
+    options.extra = [&](const std::string &section, const page::ShownDocument &) {
+        return EditForms(section, doc, action, options.formFields);
+    };
+    Response r;
+    r.body = page::RenderAdministrationPage(doc, options);
+    return r;
+}
+
+// Refuses a form made from another version of the file than bytes: the
+// page or the preview it came from showed a file that has changed since.
+void CheckVersion(const Form &form, const std::string &bytes) {
+    const std::vector<std::string> versions = form.All(kVersionField);
+    if (versions.size() != 1)
+        BadRequest("the form does not say which version of the file it shows");
+    if (versions.front() != VersionOf(bytes))
+        throw HttpError(409, "the configuration file changed since this form was shown; nothing "
+                             "was saved. Reload the page and make the change again.");
+}
+
+// What a post of a form does, said in words for the message after a save.
+std::string WhatWasSaved(const preview::Change &change, const std::string &name) {
+    const DiffCount n = CountLines(change.diff);
+    std::string message = "Saved " + name + ": " + std::to_string(n.removed) +
+                          " line(s) removed and " + std::to_string(n.added) + " added.";
+    const std::size_t shown = std::min<std::size_t>(change.incidental.size(), 3);
+    for (std::size_t i = 0; i < shown; ++i)
+        message += (i == 0 ? " Writing the file also changed: " : "; ") + change.incidental[i];
+    if (change.incidental.size() > shown)
+        message += "; and " + std::to_string(change.incidental.size() - shown) + " more";
+    return message + (shown ? "." : "");
+}
+
+// The submitted form again, for the preview's Apply: everything but the
+// token (the preview has its own) and the step.
+page::FormFields Resubmitted(const Form &form, const std::string &key) {
+    page::FormFields fields = {{kTokenField, TokenFor(key)}};
+    for (const auto &[name, value] : form.Fields())
+        if (name != kTokenField && name != kStepField) fields.emplace_back(name, value);
+    return fields;
+}
+
+Response PreviewPost(const Form &form, const Site &site, const std::string &action,
+                     const std::string &key) {
+    std::optional<Editing> edit;
+    Open(edit, site.config, true);
+    CheckVersion(form, edit->Preview().before);
+    ApplyForm(edit->doc(), form);
+    Response r;
+    r.body = RenderPreviewPage({site.config, action, Resubmitted(form, key), edit->Preview()});
+    return r;
+}
+
+// Applies the form and saves; returns the message that says what happened.
+std::string ApplyAndSave(const Form &form, const Site &site, const Hooks &hooks) {
+    std::optional<Editing> edit;
+    Open(edit, site.config, false);
+    CheckVersion(form, edit->Preview().before);
+    ApplyForm(edit->doc(), form);
+    const preview::Change change = edit->Preview();
+    const std::string name = FileName(site.config);
+    if (!change.changed()) return "Nothing was saved: the form changes nothing in " + name + ".";
+    if (hooks.beforeWrite) hooks.beforeWrite();
+    try {
+        edit->Save();
+    } catch (const configedit::LostRace &) {
+        throw HttpError(409, "the configuration file was changed by another program while this "
+                             "change was being saved; nothing was saved. Reload the page and "
+                             "make the change again.");
+    } catch (const confkit::Error &) {
+        throw HttpError(500, "the configuration file cannot be written; nothing was saved");
+    }
+    return WhatWasSaved(change, name);
+}
+
+Response Post(const RequestInfo &request, const Site &site, std::FILE *in, const Hooks &hooks) {
+    std::string error;
+    const std::optional<Form> form = DecodeForm(ReadFormBody(request, in), error);
+    if (!form) BadRequest(error);
+    CheckSameSite(request, *form);
+    const std::string key = *KeyFromCookie(request.cookie);
+    const std::string action = SelfAddress(request);
+    const std::vector<std::string> steps = form->All(kStepField);
+    if (steps.size() > 1) BadRequest("the form says more than once what to do");
+    if (steps.empty() || steps.front() != kApplyStep) {
+        if (!steps.empty() && steps.front() != "preview")
+            BadRequest("the form names an unknown step");
+        return PreviewPost(*form, site, action, key);
+    }
+    const std::string message = ApplyAndSave(*form, site, hooks); // releases the lock
+    return ShowPage(site, action, key, message);
+}
+
+} // namespace
+
+Site SiteFromEnvironment() {
+    return {Environment("CONFKIT_ADMIN_CONFIG"), Environment("CONFKIT_ADMIN_ACL")};
+}
+
+Response Serve(const RequestInfo &request, const Site &site, std::FILE *body, const Hooks &hooks) {
+    if (request.method == "POST") return Post(request, site, body, hooks);
+    if (request.method != "GET" && request.method != "HEAD")
+        throw HttpError(405, "the page accepts GET and POST requests only");
+    std::optional<std::string> key = KeyFromCookie(request.cookie);
+    const bool newKey = !key;
+    if (newKey) key = NewKey();
+    Response r = ShowPage(site, SelfAddress(request), *key, "");
+    if (newKey) r.headers.push_back(KeyCookieHeader(*key));
+    return r;
+}
+
+} // namespace admin
