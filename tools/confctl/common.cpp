@@ -54,12 +54,6 @@ int EditSession::Finish() {
     return kOk;
 }
 
-ReadSession::ReadSession(const std::string &path)
-    : lock_(path, configlock::Mode::Read), doc_(OpenExisting(path)) {}
-
-EditSession::EditSession(const std::string &path)
-    : lock_(path, configlock::Mode::Write), doc_(OpenExisting(path)) {}
-
 std::string ReadAll(std::FILE *stream) {
     std::string text;
     char buffer[8192];
