@@ -94,51 +94,59 @@ int LdapGet(const BlockOptions &o) {
     return kOk;
 }
 
-int LdapPut(const BlockOptions &o) {
-    confkit::Record<LDAPRule> rule = ReadRecord<LDAPRule>("LDAP");
-    if (!rule->Name) throw Failure("an LDAP record needs a Name");
-    Accept(valuecheck::CheckLDAP(*rule));
+// A named block (LDAPInfo or Member) from a record on standard input. A
+// replacing put of the record already there (as far as the file can tell,
+// which for a Member block, that has no get, is never) changes nothing.
+template <class R, class Get, class Put>
+int PutNamedBlock(const BlockOptions &o, const std::string &kind, const std::string &label,
+                  const std::vector<std::string> &kinds, valuecheck::Verdict (*check)(const R &),
+                  Get get, Put put) {
+    confkit::Record<R> rule = ReadRecord<R>(kind);
+    if (!rule->Name) throw Failure("the " + label + " record needs a Name");
+    Accept(check(*rule));
     std::string anchor = o.anchor.empty() ? rule->Name : o.anchor;
     EditSession session(o.file, o.output);
     confkit::Document &doc = session.doc();
-    bool replaces = o.mode == "replace";
-    if (!replaces || !RequireKind(doc, anchor, kLdapKinds, "LDAPInfo block", false) ||
-        !SameRecord(*doc.LDAP(anchor), *rule))
-        doc.PutLDAP(*rule, anchor, ModeOf(o.mode));
+    if (o.mode != "replace" || !RequireKind(doc, anchor, kinds, label, false) ||
+        !get(doc, anchor, *rule))
+        put(doc, *rule, anchor, ModeOf(o.mode));
     return session.Finish();
 }
 
+int LdapPut(const BlockOptions &o) {
+    return PutNamedBlock<LDAPRule>(
+        o, "LDAP", "LDAPInfo block", kLdapKinds, valuecheck::CheckLDAP,
+        [](const confkit::Document &doc, const std::string &name, const LDAPRule &rule) {
+            return SameRecord(*doc.LDAP(name), rule);
+        },
+        [](confkit::Document &doc, const LDAPRule &rule, const std::string &anchor,
+           confkit::PutMode mode) { doc.PutLDAP(rule, anchor, mode); });
+}
+
 int MemberPut(const BlockOptions &o) {
-    confkit::Record<MemberRule> rule = ReadRecord<MemberRule>("member");
-    if (!rule->Name) throw Failure("a member record needs a Name");
-    Accept(valuecheck::CheckMember(*rule));
-    std::string anchor = o.anchor.empty() ? rule->Name : o.anchor;
-    EditSession session(o.file, o.output);
-    confkit::Document &doc = session.doc();
-    if (o.mode == "replace") RequireKind(doc, anchor, kMemberKinds, "Member block", false);
-    doc.PutMember(*rule, anchor, ModeOf(o.mode));
-    return session.Finish();
+    return PutNamedBlock<MemberRule>(
+        o, "member", "Member block", kMemberKinds, valuecheck::CheckMember,
+        [](const confkit::Document &, const std::string &, const MemberRule &) { return false; },
+        [](confkit::Document &doc, const MemberRule &rule, const std::string &anchor,
+           confkit::PutMode mode) { doc.PutMember(rule, anchor, mode); });
 }
 
 } // namespace
 
 void AddBlockCommands(CLI::App &app, Runner &run) {
-    CLI::App *protect = app.add_subcommand("protect", "Protect and Protection entries");
-    protect->require_subcommand(1);
+    CLI::App *protect = AddGroup(app, "protect", "Protect and Protection entries");
     AddGet(protect, run, "Protect or Protection entry", ProtectGet);
     AddPut(protect, run, "Protect or Protection entry", ProtectPut);
     AddDelete(protect, run, "Protect or Protection entry",
               [](const BlockOptions &o) { return DeleteEntry(o, kProtectKinds, kProtectLabel); });
 
-    CLI::App *ldap = app.add_subcommand("ldap", "LDAPInfo blocks");
-    ldap->require_subcommand(1);
+    CLI::App *ldap = AddGroup(app, "ldap", "LDAPInfo blocks");
     AddGet(ldap, run, "LDAPInfo block", LdapGet);
     AddPut(ldap, run, "LDAPInfo block", LdapPut);
     AddDelete(ldap, run, "LDAPInfo block",
               [](const BlockOptions &o) { return DeleteEntry(o, kLdapKinds, "LDAPInfo block"); });
 
-    CLI::App *member = app.add_subcommand("member", "Member blocks");
-    member->require_subcommand(1);
+    CLI::App *member = AddGroup(app, "member", "Member blocks");
     AddPut(member, run, "Member block", MemberPut);
     AddDelete(member, run, "Member block",
               [](const BlockOptions &o) { return DeleteEntry(o, kMemberKinds, "Member block"); });

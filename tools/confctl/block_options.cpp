@@ -7,7 +7,6 @@ namespace confctl {
 namespace {
 
 void AddPutOptions(CLI::App *sub, BlockOptions &options) {
-    sub->add_option("FILE", options.file, "configuration file")->required();
     sub->add_option("--mode", options.mode, "where the record goes (default replace)")
         ->check(CLI::IsMember({"before", "after", "replace"}));
     sub->add_option(
@@ -16,37 +15,42 @@ void AddPutOptions(CLI::App *sub, BlockOptions &options) {
     AddChangeOptions(sub, options.output);
 }
 
+// A subcommand on the entry of a name: FILE, then NAME.
+CLI::App *AddNamedEntryCommand(CLI::App *parent, const std::string &verb,
+                               const std::string &description, BlockOptions &options) {
+    CLI::App *sub = AddFileCommand(*parent, verb, description, options.file);
+    sub->add_option("NAME", options.name, "name of the entry")->required();
+    return sub;
+}
+
 } // namespace
 
 void AddGet(CLI::App *parent, Runner &run, const std::string &what, BlockAction action) {
     auto o = std::make_shared<BlockOptions>();
-    CLI::App *sub = parent->add_subcommand("get", "Print the " + what + " of that name");
-    sub->add_option("FILE", o->file, "configuration file")->required();
-    sub->add_option("NAME", o->name, "name of the entry")->required();
+    CLI::App *sub = AddNamedEntryCommand(parent, "get", "Print the " + what + " of that name", *o);
     sub->add_flag("--json", o->json, "print the record as a JSON object");
-    sub->callback([&run, o, action] { run = [o, action] { return action(*o); }; });
+    RunWith(sub, run, o, action);
 }
 
 void AddPut(CLI::App *parent, Runner &run, const std::string &what, BlockAction action) {
     auto o = std::make_shared<BlockOptions>();
-    CLI::App *sub =
-        parent->add_subcommand("put", "Write a " + what + " from a JSON record on standard input");
+    CLI::App *sub = AddFileCommand(
+        *parent, "put", "Write a " + what + " from a JSON record on standard input", o->file);
     AddPutOptions(sub, *o);
     sub->footer("The record is a JSON object whose keys are the record's field names and whose "
                 "values are texts, or null for an absent field, as get --json prints it. A value's "
                 "line end, and the unit word that the library writes after a time-out, are taken "
                 "off before writing. A replacing put of the record already there changes nothing.");
-    sub->callback([&run, o, action] { run = [o, action] { return action(*o); }; });
+    RunWith(sub, run, o, action);
 }
 
 void AddDelete(CLI::App *parent, Runner &run, const std::string &what, BlockAction action) {
     auto o = std::make_shared<BlockOptions>();
-    CLI::App *sub = parent->add_subcommand("delete", "Remove the " + what + " of that name");
-    sub->add_option("FILE", o->file, "configuration file")->required();
-    sub->add_option("NAME", o->name, "name of the entry")->required();
+    CLI::App *sub =
+        AddNamedEntryCommand(parent, "delete", "Remove the " + what + " of that name", *o);
     sub->add_flag("--if-exists", o->ifExists, "a missing entry is no error (nothing changes)");
     AddChangeOptions(sub, o->output);
-    sub->callback([&run, o, action] { run = [o, action] { return action(*o); }; });
+    RunWith(sub, run, o, action);
 }
 
 } // namespace confctl

@@ -91,12 +91,12 @@ int Check(const std::string &file) {
 
 void AddCheckCommand(CLI::App &app, Runner &run) {
     auto file = std::make_shared<std::string>();
-    CLI::App *sub = app.add_subcommand(
-        "check", "Report what writing the file back would lose or change, unclosed blocks, PICS "
-                 "rule names used "
-                 "twice and unknown directives (exit status 1 when anything is found)");
-    sub->add_option("FILE", *file, "configuration file")->required();
-    sub->callback([&run, file] { run = [file] { return Check(*file); }; });
+    CLI::App *sub = AddFileCommand(
+        app, "check",
+        "Report what writing the file back would lose or change, unclosed blocks, PICS rule names "
+        "used twice and unknown directives (exit status 1 when anything is found)",
+        *file);
+    RunWith(sub, run, file, [](const std::string &path) { return Check(path); });
 }
 
 } // namespace confctl

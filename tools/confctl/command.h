@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,6 +37,20 @@ inline void Accept(const valuecheck::Verdict &verdict) {
 // A subcommand's parse callback stores the work to run here; main runs it
 // once the whole command line has been parsed.
 using Runner = std::function<int()>;
+
+// A subcommand of parent that works on one configuration file, named first.
+CLI::App *AddFileCommand(CLI::App &parent, const std::string &name, const std::string &description,
+                         std::string &file);
+// A subcommand that only groups others (protect, pics clause, ...); one of
+// them must be given.
+CLI::App *AddGroup(CLI::App &parent, const std::string &name, const std::string &description);
+// Once the whole command line is parsed, the subcommand's work is
+// action(*options).
+template <class Options, class Action>
+void RunWith(CLI::App *sub, Runner &run, std::shared_ptr<Options> options, Action action) {
+    sub->callback(
+        [&run, options, action] { run = [options, action] { return action(*options); }; });
+}
 
 void AddRuleCommands(CLI::App &app, Runner &run);
 void AddBlockCommands(CLI::App &app, Runner &run);

@@ -92,6 +92,19 @@ int32_t DirectiveId(const std::string &nameOrNumber) {
     return id;
 }
 
+CLI::App *AddFileCommand(CLI::App &parent, const std::string &name, const std::string &description,
+                         std::string &file) {
+    CLI::App *sub = parent.add_subcommand(name, description);
+    sub->add_option("FILE", file, "configuration file")->required();
+    return sub;
+}
+
+CLI::App *AddGroup(CLI::App &parent, const std::string &name, const std::string &description) {
+    CLI::App *group = parent.add_subcommand(name, description);
+    group->require_subcommand(1);
+    return group;
+}
+
 void Print(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }

@@ -198,23 +198,21 @@ int FilterDelete(const ClauseOptions &o) {
 
 CLI::App *AddClauseSubcommand(CLI::App *parent, const std::string &verb,
                               const std::string &description, ClauseOptions &o) {
-    CLI::App *sub = parent->add_subcommand(verb, description);
-    sub->add_option("FILE", o.file, "configuration file")->required();
+    CLI::App *sub = AddFileCommand(*parent, verb, description, o.file);
     sub->add_option("RULE", o.rule, "PICS rule name (case counts)")->required();
     return sub;
 }
 
 void AddClauseCommands(CLI::App *pics, Runner &run) {
     CLI::App *clause =
-        pics->add_subcommand("clause", "The serviceinfo, applies-to, passurl and failurl clauses");
-    clause->require_subcommand(1);
+        AddGroup(*pics, "clause", "The serviceinfo, applies-to, passurl and failurl clauses");
     auto get = std::make_shared<ClauseOptions>();
     CLI::App *sub = AddClauseSubcommand(
         clause, "get", "Print the values of a keyword's clauses, one a line", *get);
     sub->add_option("KEYWORD", get->keyword, "serviceinfo, applies-to, passurl or failurl")
         ->required();
     sub->add_flag("--json", get->json, "values as a JSON array of texts");
-    sub->callback([&run, get] { run = [get] { return ClauseGet(*get); }; });
+    RunWith(sub, run, get, ClauseGet);
 
     auto put = std::make_shared<ClauseOptions>();
     sub = AddClauseSubcommand(
@@ -225,27 +223,25 @@ void AddClauseCommands(CLI::App *pics, Runner &run) {
     sub->add_option("KEYWORD", put->keyword, "serviceinfo, applies-to, passurl or failurl")
         ->required();
     AddChangeOptions(sub, put->output);
-    sub->callback([&run, put] { run = [put] { return ClausePut(*put); }; });
+    RunWith(sub, run, put, ClausePut);
 
-    CLI::App *filter = pics->add_subcommand("filter", "The Filter line of a PICS rule");
-    filter->require_subcommand(1);
+    CLI::App *filter = AddGroup(*pics, "filter", "The Filter line of a PICS rule");
     auto fput = std::make_shared<ClauseOptions>();
     sub = AddClauseSubcommand(filter, "put", "Write or replace the rule's Filter line", *fput);
     sub->add_option("TEXT", fput->text, "the filter, beginning with the word Filter")->required();
     AddChangeOptions(sub, fput->output);
-    sub->callback([&run, fput] { run = [fput] { return FilterPut(*fput); }; });
+    RunWith(sub, run, fput, FilterPut);
     auto fdel = std::make_shared<ClauseOptions>();
     sub = AddClauseSubcommand(filter, "delete", "Remove the rule's Filter clause", *fdel);
     sub->add_flag("--if-exists", fdel->ifExists, "a rule without a Filter clause is no error");
     AddChangeOptions(sub, fdel->output);
-    sub->callback([&run, fdel] { run = [fdel] { return FilterDelete(*fdel); }; });
+    RunWith(sub, run, fdel, FilterDelete);
 }
 
 } // namespace
 
 void AddPicsCommands(CLI::App &app, Runner &run) {
-    CLI::App *pics = app.add_subcommand("pics", "PICS filter rules (DefinePicsRule blocks)");
-    pics->require_subcommand(1);
+    CLI::App *pics = AddGroup(app, "pics", "PICS filter rules (DefinePicsRule blocks)");
     AddGet(pics, run, "PICS rule", PicsGet);
     AddPut(pics, run, "PICS rule", PicsPut);
     AddDelete(pics, run, "PICS rule", PicsDelete);

@@ -35,12 +35,11 @@ int Render(const RenderOptions &o) {
 
 void AddRenderCommand(CLI::App &app, Runner &run) {
     auto o = std::make_shared<RenderOptions>();
-    CLI::App *sub =
-        app.add_subcommand("render", "Print the HTML administration page of the configuration");
-    sub->add_option("FILE", o->file, "configuration file")->required();
+    CLI::App *sub = AddFileCommand(
+        app, "render", "Print the HTML administration page of the configuration", o->file);
     sub->add_option("--action", o->action, "where the page's settings form is posted");
     sub->add_option("--acl", o->acl, "an access-control list file to show on the page");
-    sub->callback([&run, o] { run = [o] { return Render(*o); }; });
+    RunWith(sub, run, o, Render);
 }
 
 } // namespace confctl

@@ -137,8 +137,7 @@ int Edit(const EditOptions &options, const std::string &verb) {
 
 void AddEdit(CLI::App &app, Runner &run, const std::string &verb, const std::string &description) {
     auto options = std::make_shared<EditOptions>();
-    CLI::App *sub = app.add_subcommand(verb, description);
-    sub->add_option("FILE", options->file, "configuration file")->required();
+    CLI::App *sub = AddFileCommand(app, verb, description, options->file);
     sub->add_option("DIRECTIVE", options->directive, "directive name (or rule ID)")->required();
     sub->add_option("RULE", options->rules,
                     "whole rule lines, or - to read them from standard input");
@@ -148,21 +147,19 @@ void AddEdit(CLI::App &app, Runner &run, const std::string &verb, const std::str
         sub->add_flag("--if-exists", options->ifExists,
                       "remove the rules that are there; the others are no error");
     AddChangeOptions(sub, options->output);
-    sub->callback(
-        [&run, options, verb] { run = [options, verb] { return Edit(*options, verb); }; });
+    RunWith(sub, run, options, [verb](const EditOptions &o) { return Edit(o, verb); });
 }
 
 } // namespace
 
 void AddRuleCommands(CLI::App &app, Runner &run) {
     auto options = std::make_shared<RulesOptions>();
-    CLI::App *rules =
-        app.add_subcommand("rules", "List the rules of one or more directives in file order");
-    rules->add_option("FILE", options->file, "configuration file")->required();
+    CLI::App *rules = AddFileCommand(
+        app, "rules", "List the rules of one or more directives in file order", options->file);
     rules->add_option("DIRECTIVE", options->directives, "directive names (or rule IDs)")
         ->required();
     rules->add_flag("--json", options->json, "print a JSON array of {line, directive, text}");
-    rules->callback([&run, options] { run = [options] { return ListRules(*options); }; });
+    RunWith(rules, run, options, ListRules);
 
     AddEdit(app, run, "add",
             "Add rules that the file does not hold yet, after the directive's last rule");

@@ -9,6 +9,10 @@ DOCUMENTATION = r'''
 module: proxy_block
 short_description: Keep one block entry of a proxy configuration file
 version_added: "1.0.0"
+author:
+  - confkit developers
+extends_documentation_fragment:
+  - confkit.proxy.confctl
 description:
   - Puts or deletes one Protect or Protection entry, LDAPInfo block, Member block or PICS filter
     rule (C(DefinePicsRule) block) of the caching proxy's configuration file, through C(confctl)
@@ -55,10 +59,6 @@ options:
     type: str
     choices: [present, absent]
     default: present
-extends_documentation_fragment:
-  - confkit.proxy.confctl
-author:
-  - confkit developers
 '''
 
 EXAMPLES = r'''

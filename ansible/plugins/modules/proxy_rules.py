@@ -9,6 +9,10 @@ DOCUMENTATION = r'''
 module: proxy_rules
 short_description: Keep the single-line rules of one directive in a proxy configuration file
 version_added: "1.0.0"
+author:
+  - confkit developers
+extends_documentation_fragment:
+  - confkit.proxy.confctl
 description:
   - Adds, removes or sets the rules of one directive (C(Pass), C(Map), C(Fail), ...) in the
     caching proxy's configuration file, through C(confctl) on the managed host.
@@ -36,10 +40,6 @@ options:
     type: str
     choices: [present, absent, exact]
     default: present
-extends_documentation_fragment:
-  - confkit.proxy.confctl
-author:
-  - confkit developers
 '''
 
 EXAMPLES = r'''
