@@ -5,8 +5,9 @@
 // for concurrent callers and released when the library unloads.
 #include "internal.h"
 
+#include "common/text.h"
+
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -24,10 +25,8 @@ class FieldCopies {
 
     // A new heap copy of field, kept until unload; nullptr when no memory.
     char *Keep(std::string_view field) {
-        char *copy = static_cast<char *>(std::malloc(field.size() + 1));
+        char *copy = ascii::HeapCopy(field);
         if (!copy) return nullptr;
-        if (!field.empty()) std::memcpy(copy, field.data(), field.size());
-        copy[field.size()] = '\0';
         try {
             std::lock_guard<std::mutex> lock(mutex_);
             copies_.push_back(copy);
