@@ -49,7 +49,8 @@ void ApplySettingsLine(Settings &settings, std::string_view line) {
     std::string_view name = NextWord(line, pos);
     std::string_view value = NextWord(line, pos);
     for (std::size_t i = 0; i < kSettingCount; ++i)
-        if (ascii::EqualNoCase(name, std::string_view(kSettingNames[i].name))) settings.values[i] = value;
+        if (ascii::EqualNoCase(name, std::string_view(kSettingNames[i].name)))
+            settings.values[i] = value;
 }
 
 void ReadSettings(platform::TextFile &file, Settings &settings) {

@@ -78,8 +78,8 @@ void PrintTableItems(const char *tmpl, const char *directive, int32_t limit, int
     if (!rules) return;
     LineTemplate t = ParseTemplate(tmpl);
     bool quotedFirst = ascii::EqualNoCase(directive, "sslservercert");
-    bool timeFirst =
-        ascii::EqualNoCase(directive, "cacheclean") || ascii::EqualNoCase(directive, "cachemaxexpiry");
+    bool timeFirst = ascii::EqualNoCase(directive, "cacheclean") ||
+                     ascii::EqualNoCase(directive, "cachemaxexpiry");
     for (const Line *r = rules.get(); r; r = r->next) {
         std::string_view text = RowText(r, skipName);
         std::string row = StartRow(n + 1);

@@ -165,7 +165,6 @@ bool IsHeader(std::string_view line) {
 
 } // namespace
 
-
 bool RegistryImage::HasKey(const std::string &lower_path) const {
     if (!valid) return false;
     if (lower_path.empty() || keys.count(lower_path)) return true;
