@@ -169,9 +169,7 @@ inline Verdict CheckAppliesToItem(const std::string &field, const char *text) {
 inline Verdict CheckServiceInfo(std::size_t index, std::string_view entry) {
     using confkit::pics::kServiceAttributes;
     const auto parts = confkit::pics::UnpackServiceInfo(entry);
-    std::size_t total = 5; // four spaces and a terminator, as the reader counts
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        total += parts[i].size();
         if (!confkit::pics::IsWrittenPart(i, parts[i])) continue;
         const std::string field =
             "serviceinfo value " + std::to_string(index) + " " + kServiceAttributes[i].keyword;
@@ -193,11 +191,12 @@ inline Verdict CheckServiceInfo(std::size_t index, std::string_view entry) {
     }
     const bool fullForm = parts[confkit::pics::kBureau] != confkit::pics::kNoBureau ||
                           parts[confkit::pics::kRatFile] != confkit::pics::kNoRatFile;
-    if (total > 1024 && fullForm)
+    const std::size_t length = confkit::pics::PartsLength(parts);
+    if (length > confkit::pics::kPackedPartsRoom && fullForm)
         return Refuse("serviceinfo value " + std::to_string(index),
-                      "is " + std::to_string(total - 5) +
-                          " characters long; one over 1019 reads back without its bureau and "
-                          "ratfile");
+                      "is " + std::to_string(length) + " characters long; one over " +
+                          std::to_string(confkit::pics::kPackedPartsRoom) +
+                          " reads back without its bureau and ratfile");
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include "blocks/pics_grammar.h"
 #include "common/text.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -40,24 +41,18 @@ Line *FilterInsertionLine(ConfigDocument *doc, Line *header, const Line *end) {
 
 // A serviceinfo clause packed as "shortname name bureau ratfile content":
 // "OPT1" and "OPT2" stand for a missing bureau and ratfile, "YES" for a
-// missing content. An entry too long for a 1024-byte text leaves out its
-// bureau and ratfile.
+// missing content.
 std::string PackServiceInfo(const ServiceInfo &s) {
-    const std::string_view part[] = {
+    std::array<std::string_view, 5> parts = {
         s.shortName.value_or(""), s.name.value_or(""), s.bureau.value_or(pics::kNoBureau),
         s.ratFile.value_or(pics::kNoRatFile), s.content.value_or("YES")};
-    std::size_t total = 5;
-    for (std::string_view p : part)
-        total += p.size();
-    std::string entry;
-    for (std::size_t i = 0; i < 5; ++i) {
-        if (total > 1024 && (i == pics::kBureau || i == pics::kRatFile)) {
-            entry += i == pics::kBureau ? pics::kNoBureau : pics::kNoRatFile;
-        } else {
-            entry += part[i];
-        }
-        if (i < 4) entry += ' ';
+    if (pics::PartsLength(parts) > pics::kPackedPartsRoom) {
+        parts[pics::kBureau] = pics::kNoBureau;
+        parts[pics::kRatFile] = pics::kNoRatFile;
     }
+    std::string entry(parts[0]);
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        entry.append(" ").append(parts[i]);
     return entry;
 }
 

@@ -65,6 +65,18 @@ inline std::array<std::string_view, 5> UnpackServiceInfo(std::string_view entry)
     return parts;
 }
 
+// A reader packs a clause's parts into a text of 1024 bytes, with a space
+// between each two and a terminator. Parts longer together than this are
+// packed without their bureau and ratfile.
+constexpr std::size_t kPackedPartsRoom = 1024 - 5;
+
+inline std::size_t PartsLength(const std::array<std::string_view, 5> &parts) {
+    std::size_t length = 0;
+    for (std::string_view part : parts)
+        length += part.size();
+    return length;
+}
+
 // Whether a part of an entry is written as a line of its own: a bureau of
 // "OPT1" and a ratfile of "OPT2" are not.
 inline bool IsWrittenPart(std::size_t part, std::string_view value) {
