@@ -207,16 +207,21 @@ inline Verdict CheckServiceInfo(std::size_t index, std::string_view entry) {
 // refuses nothing.
 inline Verdict CheckPicsClause(const char *keyword, const char *const *values) {
     if (!keyword || !values || !*values) return std::nullopt;
-    if (std::strcmp(keyword, "serviceinfo") == 0) {
+    switch (confkit::pics::WrittenClauseOf(keyword)) {
+    case confkit::pics::ClauseKind::kServiceInfo:
         for (std::size_t i = 0; values[i]; ++i)
             if (Verdict v = detail::CheckServiceInfo(i + 1, values[i])) return v;
-    } else if (ascii::EqualNoCase(keyword, "passurl") || ascii::EqualNoCase(keyword, "failurl")) {
+        break;
+    case confkit::pics::ClauseKind::kUrls:
         return detail::CheckUrls(keyword, values);
-    } else if (ascii::EqualNoCase(keyword, "applies-to")) {
+    case confkit::pics::ClauseKind::kAppliesTo:
         for (std::size_t i = 0; values[i]; ++i)
             if (Verdict v =
                     detail::CheckAppliesToItem(detail::ValueField("applies-to", i + 1), values[i]))
                 return v;
+        break;
+    default:
+        break;
     }
     return std::nullopt;
 }

@@ -4,7 +4,6 @@
 
 #include "blocks/pics.h"
 #include "blocks/pics_grammar.h"
-#include "common/text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -116,23 +115,23 @@ void ReadFilter(ClauseReading &c, const Line *closing) {
     });
 }
 
-ClauseReading ReadClause(ClauseKind kind, Line *keywordLine, const Line *closing) {
+ClauseReading ReadClause(pics::ClauseKind kind, Line *keywordLine, const Line *closing) {
     ClauseReading c;
     c.first = keywordLine;
     switch (kind) {
-    case ClauseKind::kUrls:
+    case pics::ClauseKind::kUrls:
         ReadUrls(c, closing);
         break;
-    case ClauseKind::kAppliesTo:
+    case pics::ClauseKind::kAppliesTo:
         ReadAppliesTo(c, closing);
         break;
-    case ClauseKind::kServiceInfo:
+    case pics::ClauseKind::kServiceInfo:
         ReadServiceInfo(c, closing);
         break;
-    case ClauseKind::kFilter:
+    case pics::ClauseKind::kFilter:
         ReadFilter(c, closing);
         break;
-    case ClauseKind::kOther:
+    case pics::ClauseKind::kOther:
         c.last = keywordLine;
         break;
     }
@@ -157,20 +156,10 @@ Line *RemovalLastLine(Line *keywordLine, const Line *closing) {
 
 } // namespace
 
-ClauseKind ClauseKindOf(const char *keyword) {
-    if (!keyword) return ClauseKind::kOther;
-    if (std::strcmp(keyword, "Filter") == 0) return ClauseKind::kFilter;
-    if (ascii::EqualNoCase(keyword, "passurl") || ascii::EqualNoCase(keyword, "failurl"))
-        return ClauseKind::kUrls;
-    if (ascii::EqualNoCase(keyword, "applies-to")) return ClauseKind::kAppliesTo;
-    if (ascii::EqualNoCase(keyword, "serviceinfo")) return ClauseKind::kServiceInfo;
-    return ClauseKind::kOther;
-}
-
 std::vector<ClauseReading> ReadClauses(Line *header, const char *keyword, AfterUnended after) {
     std::vector<ClauseReading> clauses;
-    const ClauseKind kind = ClauseKindOf(keyword);
-    if (kind == ClauseKind::kOther) return clauses;
+    const pics::ClauseKind kind = pics::ClauseKindOf(keyword);
+    if (kind == pics::ClauseKind::kOther) return clauses;
     const Line *closing = BlockEnd(header);
     if (!header->next || header->next == closing) return clauses;
     for (Line *l = header->next->next; l && l != closing;) {
@@ -204,7 +193,7 @@ std::optional<ClauseRange> FindFilterClause(Line *header) {
     const Line *closing = BlockEnd(header);
     for (Line *l = header->next; l && l != closing; l = l->next)
         if (TokenMatch(l->text, "Filter") == 1) {
-            const ClauseReading c = ReadClause(ClauseKind::kFilter, l, closing);
+            const ClauseReading c = ReadClause(pics::ClauseKind::kFilter, l, closing);
             return ClauseRange{c.first, c.last};
         }
     return std::nullopt;

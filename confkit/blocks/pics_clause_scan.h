@@ -1,11 +1,13 @@
 // The clause scanner of DefinePicsRule bodies, for the clause exports and the
-// clause table rows alike: which reading a keyword selects, where each clause
-// of a keyword starts and ends, and what it holds. Reading and a put's removal
-// keep the different extents that the file's readers and writers give them;
-// a Filter clause has one extent for everyone.
+// clause table rows alike: where each clause of a keyword starts and ends,
+// and what it holds, read as the keyword's kind (pics::ClauseKindOf)
+// selects. Reading and a put's removal keep the different extents that the
+// file's readers and writers give them; a Filter clause has one extent for
+// everyone.
 #ifndef CONFKIT_BLOCKS_PICS_CLAUSE_SCAN_H
 #define CONFKIT_BLOCKS_PICS_CLAUSE_SCAN_H
 
+#include "blocks/pics_grammar.h"
 #include "internal.h"
 
 #include <optional>
@@ -13,12 +15,6 @@
 #include <vector>
 
 namespace confkit {
-
-enum class ClauseKind { kUrls, kAppliesTo, kServiceInfo, kFilter, kOther };
-
-// passurl and failurl, applies-to and serviceinfo compared ignoring case; the
-// Filter clause only when the keyword is spelled "Filter".
-ClauseKind ClauseKindOf(const char *keyword);
 
 // The attributes of one serviceinfo clause; those it does not give are empty.
 struct ServiceInfo {

@@ -61,15 +61,15 @@ std::string PackServiceInfo(const ServiceInfo &s) {
 // ends before its ")" gives nothing.
 std::vector<std::string> ReadClauseValues(Line *header, const char *keyword) {
     std::vector<std::string> values;
-    const ClauseKind kind = ClauseKindOf(keyword);
-    if (kind == ClauseKind::kFilter) return values; // a Filter is no list of values
+    const pics::ClauseKind kind = pics::ClauseKindOf(keyword);
+    if (kind == pics::ClauseKind::kFilter) return values; // a Filter is no list of values
     for (const ClauseReading &c : ReadClauses(header, keyword, AfterUnended::kStop)) {
-        if (kind == ClauseKind::kServiceInfo) {
+        if (kind == pics::ClauseKind::kServiceInfo) {
             if (c.ended) values.push_back(PackServiceInfo(c.service));
         } else {
             values.insert(values.end(), c.values.begin(), c.values.end());
         }
-        if (kind == ClauseKind::kAppliesTo) break;
+        if (kind == pics::ClauseKind::kAppliesTo) break;
     }
     return values;
 }
@@ -165,38 +165,23 @@ void AddAppliesToClause(Chain &c, const char *const *values) {
     c.Add(Pad(21, ")\n"));
 }
 
-enum class ClauseWriter { None, ServiceInfo, Urls, AppliesTo };
-
-// serviceinfo is written only when the keyword is spelled in lower case.
-ClauseWriter WriterFor(const char *keyword) {
-    if (std::strcmp(keyword, "serviceinfo") == 0) return ClauseWriter::ServiceInfo;
-    switch (ClauseKindOf(keyword)) {
-    case ClauseKind::kUrls:
-        return ClauseWriter::Urls;
-    case ClauseKind::kAppliesTo:
-        return ClauseWriter::AppliesTo;
-    default:
-        return ClauseWriter::None;
-    }
-}
-
 // The clauses that the list's values (from slot 1) make; none for an empty
 // list.
-void AddClauses(Chain &c, ClauseWriter writer, const char *keyword, PicsValueList list) {
+void AddClauses(Chain &c, pics::ClauseKind kind, const char *keyword, PicsValueList list) {
     const char *const *values = list + 1;
     if (!*values) return;
-    switch (writer) {
-    case ClauseWriter::ServiceInfo:
+    switch (kind) {
+    case pics::ClauseKind::kServiceInfo:
         for (; *values; ++values)
             AddServiceInfoClause(c, *values);
         break;
-    case ClauseWriter::Urls:
+    case pics::ClauseKind::kUrls:
         AddUrlClause(c, keyword, values);
         break;
-    case ClauseWriter::AppliesTo:
+    case pics::ClauseKind::kAppliesTo:
         AddAppliesToClause(c, values);
         break;
-    case ClauseWriter::None:
+    default:
         break;
     }
 }
@@ -238,8 +223,8 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDPutPicsFilterSubdirective(Confi
     return NoThrow<int32_t>(0, [&]() -> int32_t {
         Line *header = ClauseRule(doc, keyword, list, ruleName);
         if (!header) return 0;
-        const ClauseWriter writer = WriterFor(keyword);
-        if (writer == ClauseWriter::None) {
+        const pics::ClauseKind written = pics::WrittenClauseOf(keyword);
+        if (written == pics::ClauseKind::kOther) {
             // A keyword the writer does not know only loses its clauses, in
             // every block of the name.
             for (; header; header = NextBlockOfName(header, ruleName))
@@ -248,7 +233,7 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDPutPicsFilterSubdirective(Confi
         }
         if (valuecheck::CheckPicsClause(keyword, list + 1)) return 0;
         Chain clauses;
-        AddClauses(clauses, writer, keyword, list);
+        AddClauses(clauses, written, keyword, list);
         // Every clause of the keyword goes; the new ones take the place of
         // the last of them.
         const std::vector<ClauseRange> old = RemovalRanges(header, keyword);

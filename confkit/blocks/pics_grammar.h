@@ -1,12 +1,14 @@
 // The words and line forms of a DefinePicsRule body that its readers, its
-// writers and the checks of what is written share: the words that open a
-// clause or a value line wherever they stand first on a line, the name
-// clause's opening line, and the attributes of a serviceinfo clause.
-// Header-only and built on the public header alone, because the programs
-// compile the checks in too.
+// writers and the checks of what is written share: the clause a keyword
+// selects, the words that open a clause or a value line wherever they stand
+// first on a line, the name clause's opening line, and the attributes of a
+// serviceinfo clause. Header-only and built on the public header (and the
+// header-only text helpers) alone, because the programs compile the checks in
+// too.
 #ifndef CONFKIT_BLOCKS_PICS_GRAMMAR_H
 #define CONFKIT_BLOCKS_PICS_GRAMMAR_H
 
+#include "common/text.h"
 #include "confkit.h"
 
 #include <array>
@@ -17,6 +19,33 @@ namespace confkit::pics {
 
 // White space where a PICS reader skips or trims it without naming it.
 constexpr const char *kWhiteSpace = " \t\n\v\f\r";
+
+// The kinds of clause that a keyword selects.
+enum class ClauseKind { kUrls, kAppliesTo, kServiceInfo, kFilter, kOther };
+
+// The clause a keyword reads: passurl and failurl, applies-to and serviceinfo
+// compared ignoring case; the Filter clause only when the keyword is spelled
+// "Filter".
+inline ClauseKind ClauseKindOf(const char *keyword) {
+    if (!keyword) return ClauseKind::kOther;
+    if (std::strcmp(keyword, "Filter") == 0) return ClauseKind::kFilter;
+    if (ascii::EqualNoCase(keyword, "passurl") || ascii::EqualNoCase(keyword, "failurl"))
+        return ClauseKind::kUrls;
+    if (ascii::EqualNoCase(keyword, "applies-to")) return ClauseKind::kAppliesTo;
+    if (ascii::EqualNoCase(keyword, "serviceinfo")) return ClauseKind::kServiceInfo;
+    return ClauseKind::kOther;
+}
+
+// The clauses a put of a keyword's values writes: those it reads, but
+// serviceinfo only when the keyword is spelled in lower case, and no Filter
+// (kOther: the put writes nothing).
+inline ClauseKind WrittenClauseOf(const char *keyword) {
+    const ClauseKind kind = ClauseKindOf(keyword);
+    if (kind == ClauseKind::kFilter) return ClauseKind::kOther;
+    if (kind == ClauseKind::kServiceInfo && std::strcmp(keyword, "serviceinfo") != 0)
+        return ClauseKind::kOther;
+    return kind;
+}
 
 // Words that some reader takes, as the first token of any line in a block
 // (compared ignoring case), for the start of a clause, a value line or a rule.

@@ -37,12 +37,12 @@ void PrintServiceInfo(const LineTemplate &t, const ServiceInfo &s, int32_t &n) {
 // The rows of one clause: a row per URL or applies-to item, one per
 // serviceinfo clause that ends inside the block, and the lines of a Filter
 // printed whole, counted as one row.
-void PrintClause(const LineTemplate &t, ClauseKind kind, const ClauseReading &c, int32_t &n) {
+void PrintClause(const LineTemplate &t, pics::ClauseKind kind, const ClauseReading &c, int32_t &n) {
     switch (kind) {
-    case ClauseKind::kServiceInfo:
+    case pics::ClauseKind::kServiceInfo:
         if (c.ended) PrintServiceInfo(t, c.service, n);
         break;
-    case ClauseKind::kFilter:
+    case pics::ClauseKind::kFilter:
         ++n;
         for (std::string_view line : c.values)
             PrintThrough(t, line);
@@ -57,7 +57,7 @@ void PrintClauseRows(const char *tmpl, const char *ruleName, const char *keyword
                      ConfigDocument *doc, int32_t &n) {
     if (!ruleName || !keyword || !doc) return;
     LineTemplate t = ParseTemplate(tmpl);
-    const ClauseKind kind = ClauseKindOf(keyword);
+    const pics::ClauseKind kind = pics::ClauseKindOf(keyword);
     // Every block of the name counts, numbered in one sequence. A clause that
     // does not end inside its block is read on after its keyword line.
     for (Line *h = FindPicsRuleFrom(doc->first, ruleName); h;) {
