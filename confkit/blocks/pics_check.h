@@ -92,10 +92,9 @@ constexpr std::size_t kPicsHeaderFixed = 19;
 // Description, ActiveDays or time is written empty or not at all, and passes.
 inline Verdict CheckPicsRule(const PicsFilterRule &r,
                              PicsRuleLayout layout = PicsRuleLayout::kPut) {
-    const bool put = layout == PicsRuleLayout::kPut;
-    const std::size_t nameIndent = put ? 19 : 20;
-    const std::size_t timeIndent = put ? 15 : 20;
-    const std::size_t nameFixed = detail::QuotedLineFixed(nameIndent, "rulename");
+    const confkit::pics::RuleIndent indent =
+        layout == PicsRuleLayout::kPut ? confkit::pics::kPutIndent : confkit::pics::kReplaceIndent;
+    const std::size_t nameFixed = detail::QuotedLineFixed(indent.name, "rulename");
     if (Verdict v =
             CheckPicsRuleName("RuleName", r.RuleName, std::max(nameFixed, kPicsHeaderFixed)))
         return v;
@@ -106,7 +105,7 @@ inline Verdict CheckPicsRule(const PicsFilterRule &r,
                                             "which the description reads back as a space"))
             return v;
         if (Verdict v = CheckFits("Description", d.size(),
-                                  detail::QuotedLineFixed(nameIndent, "description")))
+                                  detail::QuotedLineFixed(indent.name, "description")))
             return v;
     }
     for (const auto &[field, keyword, value] :
@@ -116,7 +115,7 @@ inline Verdict CheckPicsRule(const PicsFilterRule &r,
           {"EndTime", "end-time", r.EndTime}})
         if (value)
             if (Verdict v = detail::CheckQuotedInClause(
-                    field, value, detail::QuotedLineFixed(timeIndent, keyword)))
+                    field, value, detail::QuotedLineFixed(indent.times, keyword)))
                 return v;
     return std::nullopt;
 }
@@ -127,11 +126,13 @@ inline std::string ValueField(const char *keyword, std::size_t index) {
     return std::string(keyword) + " value " + std::to_string(index);
 }
 
-// passurl and failurl: one value goes on the keyword's line, several go on
-// lines of their own, where a ")" would end the list.
+// passurl and failurl: one value goes on the keyword's line, between
+// " ( \"" and "\" )"; several go between quotes on lines of their own, where
+// a ")" would end the list.
 inline Verdict CheckUrls(const char *keyword, const char *const *values) {
     const bool oneLine = !values[1];
-    const std::size_t fixed = oneLine ? 10 + std::strlen(keyword) + 7 : 15;
+    const std::size_t fixed = oneLine ? confkit::pics::kClauseIndent + std::strlen(keyword) + 7
+                                      : confkit::pics::kUrlIndent + 2;
     for (std::size_t i = 0; values[i]; ++i) {
         const std::string field = ValueField(keyword, i + 1);
         const std::string_view value(values[i]);
@@ -144,7 +145,7 @@ inline Verdict CheckUrls(const char *keyword, const char *const *values) {
 
 // An applies-to item stands alone on its line, unquoted.
 inline Verdict CheckAppliesToItem(const std::string &field, const char *text) {
-    constexpr std::size_t kIndent = 21;
+    constexpr std::size_t kIndent = confkit::pics::kAppliesToIndent;
     const std::string_view item(text);
     if (Verdict v = CheckOneLine(field, item)) return v;
     if (item.find("applies-to") != std::string_view::npos)
@@ -168,16 +169,17 @@ inline Verdict CheckAppliesToItem(const std::string &field, const char *text) {
 // that holds its word.
 inline Verdict CheckServiceInfo(std::size_t index, std::string_view entry) {
     using confkit::pics::kServiceAttributes;
+    using confkit::pics::kServiceIndent;
     const auto parts = confkit::pics::UnpackServiceInfo(entry);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (!confkit::pics::IsWrittenPart(i, parts[i])) continue;
         const std::string field =
             "serviceinfo value " + std::to_string(index) + " " + kServiceAttributes[i].keyword;
-        if (Verdict v = CheckQuotedInClause(field, parts[i],
-                                            QuotedLineFixed(22, kServiceAttributes[i].keyword)))
+        if (Verdict v = CheckQuotedInClause(
+                field, parts[i], QuotedLineFixed(kServiceIndent, kServiceAttributes[i].keyword)))
             return v;
-        const std::string line = std::string(22, ' ') + kServiceAttributes[i].keyword + " \"" +
-                                 std::string(parts[i]) + "\"";
+        const std::string line = std::string(kServiceIndent, ' ') + kServiceAttributes[i].keyword +
+                                 " \"" + std::string(parts[i]) + "\"";
         if (confkit::pics::OpensNameClause(line.c_str()))
             return Refuse(field, "holds \"(\", which makes its name line open a name clause");
         for (std::size_t j = 0; j < parts.size(); ++j) {
@@ -227,9 +229,9 @@ inline Verdict CheckPicsClause(const char *keyword, const char *const *values) {
 }
 
 // A Filter text, as HTTPDPutFilterSubdirective writes it: its leading white
-// space dropped, the rest on one line after 11 spaces.
+// space dropped, the rest on one line of its own.
 inline Verdict CheckFilter(const char *text) {
-    constexpr std::size_t kIndent = 11;
+    constexpr std::size_t kIndent = confkit::pics::kFilterIndent;
     if (!text) return Refuse("Filter", "is missing");
     text += std::strspn(text, confkit::pics::kWhiteSpace);
     const std::string_view t(text);

@@ -139,30 +139,30 @@ bool Replace(ConfigDocument *doc, Line *header, Line *after, const std::vector<C
 // bureau of "OPT1" or a ratfile of "OPT2".
 void AddServiceInfoClause(Chain &c, std::string_view entry) {
     const auto parts = pics::UnpackServiceInfo(entry);
-    c.Add(Pad(10, "serviceinfo (\n"));
+    c.Add(Pad(pics::kClauseIndent, "serviceinfo (\n"));
     for (std::size_t i = 0; i < parts.size(); ++i)
         if (pics::IsWrittenPart(i, parts[i]))
-            AddQuotedLine(c, 22, pics::kServiceAttributes[i].keyword, parts[i]);
-    c.Add(Pad(22, ")\n"));
+            AddQuotedLine(c, pics::kServiceIndent, pics::kServiceAttributes[i].keyword, parts[i]);
+    c.Add(Pad(pics::kServiceIndent, ")\n"));
 }
 
 // A passurl or failurl clause, with the keyword as the caller spelled it.
 void AddUrlClause(Chain &c, const char *keyword, const char *const *values) {
     if (!values[1]) {
-        c.Add(Pad(10, keyword) + " ( \"", QuotableValue(values[0]), "\" )\n");
+        c.Add(Pad(pics::kClauseIndent, keyword) + " ( \"", QuotableValue(values[0]), "\" )\n");
         return;
     }
-    c.Add(Pad(10, keyword) + " (\n");
+    c.Add(Pad(pics::kClauseIndent, keyword) + " (\n");
     for (; *values; ++values)
-        c.Add(Pad(13, "\""), QuotableValue(*values), "\"\n");
-    c.Add(Pad(13, ")\n"));
+        c.Add(Pad(pics::kUrlIndent, "\""), QuotableValue(*values), "\"\n");
+    c.Add(Pad(pics::kUrlIndent, ")\n"));
 }
 
 void AddAppliesToClause(Chain &c, const char *const *values) {
-    c.Add(Pad(10, "applies-to (\n"));
+    c.Add(Pad(pics::kClauseIndent, "applies-to (\n"));
     for (; *values; ++values)
-        c.Add(Pad(21, ""), *values, "\n");
-    c.Add(Pad(21, ")\n"));
+        c.Add(Pad(pics::kAppliesToIndent, ""), *values, "\n");
+    c.Add(Pad(pics::kAppliesToIndent, ")\n"));
 }
 
 // The clauses that the list's values (from slot 1) make; none for an empty
@@ -255,7 +255,7 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDPutFilterSubdirective(ConfigDoc
         if (!header || valuecheck::CheckFilter(filter)) return 0;
 
         Chain line;
-        line.Add(Pad(11, ""), filter, "\n");
+        line.Add(Pad(pics::kFilterIndent, ""), filter, "\n");
         std::vector<ClauseRange> old;
         if (auto clause = FindFilterClause(header)) old.push_back(*clause);
         Line *after = old.empty() ? FilterInsertionLine(doc, header, BlockEnd(header))

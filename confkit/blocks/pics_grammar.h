@@ -47,6 +47,20 @@ inline ClauseKind WrittenClauseOf(const char *keyword) {
     return kind;
 }
 
+// Where the writers put the lines of a block, as the spaces before their text;
+// the checks of what is written measure each line's room with the same.
+struct RuleIndent {
+    int name;  // the rulename and description lines of the name clause
+    int times; // the active-days, start-time and end-time lines
+};
+constexpr RuleIndent kPutIndent{19, 15};     // a block as a put writes it
+constexpr RuleIndent kReplaceIndent{20, 20}; // the clauses as a replace rewrites them
+constexpr int kClauseIndent = 10;            // a clause's keyword line
+constexpr int kUrlIndent = 13;               // a URL of a list on lines of its own
+constexpr int kAppliesToIndent = 21;         // an applies-to item
+constexpr int kServiceIndent = 22;           // a serviceinfo attribute
+constexpr int kFilterIndent = 11;            // a Filter line
+
 // Words that some reader takes, as the first token of any line in a block
 // (compared ignoring case), for the start of a clause, a value line or a rule.
 // "name" counts only on a line that opens a name clause (OpensNameClause).

@@ -178,13 +178,13 @@ void AddNewBlock(Chain &c, const PicsFilterRule &r) {
     c.Add(Pad(5, "(PicsRule-1.0\n"));
     c.Add(Pad(10, "(\n"));
     c.Add(Pad(10, "name     (\n"));
-    AddQuoted(c, 19, "rulename", r.RuleName);
-    AddQuoted(c, 19, "description", r.Description);
+    AddQuoted(c, pics::kPutIndent.name, "rulename", r.RuleName);
+    AddQuoted(c, pics::kPutIndent.name, "description", r.Description);
     c.Add(Pad(19, ")\n"));
     c.Add(Pad(10, "osmek-quillon-extensions (\n"));
-    AddQuoted(c, 15, "active-days", r.ActiveDays);
-    if (r.StartTime) AddQuoted(c, 15, "start-time", r.StartTime);
-    if (r.EndTime) AddQuoted(c, 15, "end-time", r.EndTime);
+    AddQuoted(c, pics::kPutIndent.times, "active-days", r.ActiveDays);
+    if (r.StartTime) AddQuoted(c, pics::kPutIndent.times, "start-time", r.StartTime);
+    if (r.EndTime) AddQuoted(c, pics::kPutIndent.times, "end-time", r.EndTime);
     c.Add(Pad(32, ")\n"));
     c.Add(Pad(9, ")\n"));
     c.Add(Pad(4, ")\n"));
@@ -194,16 +194,16 @@ void AddNewBlock(Chain &c, const PicsFilterRule &r) {
 // The name clause and the extension clause as a replace rewrites them.
 void AddRewrittenNameClause(Chain &c, const PicsFilterRule &r) {
     c.Add(Pad(10, "name      (\n"));
-    AddQuoted(c, 20, "rulename", r.RuleName);
-    AddQuoted(c, 20, "description", r.Description);
+    AddQuoted(c, pics::kReplaceIndent.name, "rulename", r.RuleName);
+    AddQuoted(c, pics::kReplaceIndent.name, "description", r.Description);
     c.Add(Pad(20, ")\n"));
 }
 
 void AddRewrittenExtensionClause(Chain &c, const PicsFilterRule &r) {
     c.Add(Pad(10, "osmek-quillon-extensions (\n"));
-    AddQuoted(c, 20, "active-days", r.ActiveDays);
-    if (r.StartTime) AddQuoted(c, 20, "start-time", r.StartTime);
-    if (r.EndTime) AddQuoted(c, 20, "end-time", r.EndTime);
+    AddQuoted(c, pics::kReplaceIndent.times, "active-days", r.ActiveDays);
+    if (r.StartTime) AddQuoted(c, pics::kReplaceIndent.times, "start-time", r.StartTime);
+    if (r.EndTime) AddQuoted(c, pics::kReplaceIndent.times, "end-time", r.EndTime);
     c.Add(Pad(20, ")\n"));
 }
 
