@@ -32,6 +32,28 @@ struct RunOptions {
     long fileSizeLimit = -1;
 };
 
+// The argument list of exec: command (the program when empty), then args.
+// The pointers point into the strings, which must outlive the list.
+inline std::vector<char *> Argv(const std::vector<std::string> &command,
+                                const std::vector<std::string> &args) {
+    std::vector<char *> argv;
+    for (const std::string &a : command)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    if (command.empty()) argv.push_back(const_cast<char *>(CONFCTL_PROGRAM));
+    for (const std::string &a : args)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// The exit status of a child, 128 + the signal that ended it, or -1 when it
+// cannot be waited for.
+inline int WaitStatus(pid_t child) {
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 // command: when given, the command line that runs confctl (such as setpriv
 // with a copy of the program), in place of the program itself.
 inline Result Confctl(const std::vector<std::string> &args, const RunOptions &options = {},
@@ -45,6 +67,7 @@ inline Result Confctl(const std::vector<std::string> &args, const RunOptions &op
     unlink(inputPath);
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
+    std::vector<char *> argv = Argv(command, args);
     std::fflush(nullptr);
     pid_t child = fork();
     if (child == 0) {
@@ -58,13 +81,6 @@ inline Result Confctl(const std::vector<std::string> &args, const RunOptions &op
             rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
-        std::vector<char *> argv;
-        for (const std::string &a : command)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        if (command.empty()) argv.push_back(const_cast<char *>(CONFCTL_PROGRAM));
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -89,9 +105,7 @@ inline Result Confctl(const std::vector<std::string> &args, const RunOptions &op
             }
         }
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.status = WaitStatus(child);
     return result;
 }
 
@@ -99,26 +113,17 @@ inline Result Confctl(const std::vector<std::string> &args, const RunOptions &op
 // returns at once; the caller waits for the process. Everything the child
 // needs is made before fork, so it only calls exec.
 inline pid_t StartConfctl(const std::vector<std::string> &args) {
-    std::vector<char *> argv{const_cast<char *>(CONFCTL_PROGRAM)};
-    for (const std::string &a : args)
-        argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char *> argv = Argv({}, args);
     std::fflush(nullptr);
     pid_t child = fork();
     if (child == 0) {
         int null = open("/dev/null", O_RDWR);
         for (int fd : {0, 1, 2})
             dup2(null, fd);
-        execv(CONFCTL_PROGRAM, argv.data());
+        execv(argv[0], argv.data());
         _exit(127);
     }
     return child;
-}
-
-inline int WaitStatus(pid_t child) {
-    int status = 0;
-    if (waitpid(child, &status, 0) != child) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // The names of the entries of a folder, "." and ".." left out.

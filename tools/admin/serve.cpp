@@ -109,7 +109,7 @@ Response PreviewPost(const Form &form, const Site &site, const std::string &acti
                      const std::string &key) {
     std::optional<Editing> edit;
     Open(edit, site.config, true);
-    CheckVersion(form, edit->Preview().before);
+    CheckVersion(form, edit->bytes());
     ApplyForm(edit->doc(), form);
     Response r;
     r.body = RenderPreviewPage({site.config, action, Resubmitted(form, key), edit->Preview()});
@@ -120,7 +120,7 @@ Response PreviewPost(const Form &form, const Site &site, const std::string &acti
 std::string ApplyAndSave(const Form &form, const Site &site, const Hooks &hooks) {
     std::optional<Editing> edit;
     Open(edit, site.config, false);
-    CheckVersion(form, edit->Preview().before);
+    CheckVersion(form, edit->bytes());
     ApplyForm(edit->doc(), form);
     const preview::Change change = edit->Preview();
     const std::string name = FileName(site.config);

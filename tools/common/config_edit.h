@@ -48,6 +48,8 @@ class Editing {
   public:
     Editing(const std::string &path, bool dryRun);
     confkit::Document &doc() { return doc_; }
+    // The file's bytes as they were read.
+    const std::string &bytes() const { return before_; }
     // The change the edit makes so far.
     preview::Change Preview() const;
     // Writes the document back. Throws LostRace when the file changed since

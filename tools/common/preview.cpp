@@ -71,7 +71,6 @@ std::string SavedBytes(const ConfigDocument &doc) {
 Change Compute(const std::string &label, const std::string &before, const std::string &unedited,
                const ConfigDocument &edited) {
     Change change;
-    change.before = before;
     change.unedited = unedited;
     change.after = SavedBytes(edited);
     writeback::Losses losses = writeback::Compare(before, unedited);

@@ -33,7 +33,6 @@ std::string ReadFileBytes(const std::string &path);
 std::string SavedBytes(const ConfigDocument &doc);
 
 struct Change {
-    std::string before;                  // the file's bytes as read
     std::string unedited;                // what a save of the unedited document writes
     std::string after;                   // what the save of the edited document writes
     std::vector<std::string> incidental; // one note per incidental change (before vs unedited)

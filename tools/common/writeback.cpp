@@ -71,9 +71,6 @@ std::string WhyChanged(const PhysicalLine &line, const PhysicalLine &written) {
     if (nul != std::string::npos)
         return "the text after a NUL byte (column " + std::to_string(nul + 1) + ") is lost" +
                (line.lf ? ", and the line end with it" : "");
-    if (line.content.size() > kLineHolds)
-        return "longer than a Line holds (" + std::to_string(line.content.size()) +
-               " characters): written back without its pieces of a single word";
     return "written back as '" + Show(written.content) + "'";
 }
 
@@ -92,10 +89,11 @@ bool EndsWith(const std::string &text, const std::string &end) {
 }
 
 // Aligns the original lines with the written ones. The writer only leaves
-// lines (or pieces of them) out and cuts texts short, so each written line is
-// looked up among the original lines that follow: first as it stands, then
-// as the kept start of a changed line. Original lines skipped on the way are
-// lost; a line whose line end was lost runs on into the written line above.
+// whole lines out and cuts texts short at a NUL byte, so each written line
+// is looked up among the original lines that follow: first as it stands,
+// then as the kept start of a changed line. Original lines skipped on the
+// way are lost; a line whose line end was lost runs on into the written line
+// above.
 class LineComparison {
   public:
     LineComparison(const std::vector<PhysicalLine> &original,

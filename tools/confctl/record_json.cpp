@@ -43,15 +43,4 @@ std::string ValueToWrite(const std::string &field, std::string value, const char
     return value;
 }
 
-template <> const char *UnitOf<LDAPRule>(const std::string &field) {
-    for (const char *timeout :
-         {"IdleConnTimeout", "WaitToRetryConnTime", "SearchTimeout", "CacheTimeout"})
-        if (field == timeout) return "seconds";
-    return nullptr;
-}
-
-template <> const char *UnitOf<MemberRule>(const std::string &field) {
-    return field == "Timeout" ? "milliseconds" : nullptr;
-}
-
 } // namespace confctl

@@ -49,18 +49,16 @@ template <class R> std::string RecordToText(const R &record) {
 std::string ValueToWrite(const std::string &field, std::string value, const char *unit);
 
 // The unit word the library writes after a field's value, or null.
-template <class R> const char *UnitOf(const std::string &) {
-    return nullptr;
+template <class R> const char *UnitOf(const confkit::Field<R> &field) {
+    return field.form == confkit::FieldForm::Unit ? field.word : nullptr;
 }
-template <> const char *UnitOf<LDAPRule>(const std::string &field);
-template <> const char *UnitOf<MemberRule>(const std::string &field);
 
 // Whether two records hold the same values as a get reads them: line ends
 // and unit words aside, and an empty value the same as an absent one.
 template <class R> bool SameRecord(const R &a, const R &b) {
     for (const auto &f : confkit::RecordFields<R>::List()) {
         const char *x = a.*f.member, *y = b.*f.member;
-        const char *unit = UnitOf<R>(f.name);
+        const char *unit = UnitOf(f);
         if (ValueToWrite(f.name, x ? x : "", unit) != ValueToWrite(f.name, y ? y : "", unit))
             return false;
     }
@@ -79,8 +77,7 @@ template <class R> confkit::Record<R> RecordFromJson(const Json &object, const s
         if (item.value().is_null()) continue;
         if (!item.value().is_string())
             throw Failure("the field '" + item.key() + "' must be a text or null");
-        std::string value =
-            ValueToWrite(item.key(), item.value().get<std::string>(), UnitOf<R>(item.key()));
+        std::string value = ValueToWrite(item.key(), item.value().get<std::string>(), UnitOf(*f));
         record.Set(f->member, value.c_str());
     }
     return record;
