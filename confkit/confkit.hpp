@@ -446,7 +446,8 @@ class Document {
     void PutPics(const PicsFilterRule &rule, const std::string &anchor, PicsPosition position) {
         if (!HTTPDPutPicsFilterRule(doc_, &rule, anchor.empty() ? nullptr : anchor.c_str(),
                                     static_cast<int32_t>(position)))
-            throw Error("a PICS rule record needs a RuleName");
+            throw Error("the PICS rule was not written: it has no RuleName, a value would not read "
+                        "back as written, or a rule of that name stands above its place");
     }
     void CopyPics(const std::string &source, const std::string &anchor, const std::string &newName,
                   PicsPosition position) {
