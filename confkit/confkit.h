@@ -166,8 +166,12 @@ CONFKIT_API Line *CONFKIT_CALL LinesAdd(Line *at, Line *chain);
 CONFKIT_API void CONFKIT_CALL LineRemove(Line *line);
 /* Copies all of src's text area into dst and makes dst free-standing. */
 CONFKIT_API void CONFKIT_CALL LineCopyData(Line *dst, const Line *src);
-/* Makes a Line holding text and places it before (mode 1) or after (mode 2)
- * the first Line whose text equals find ignoring case, else at the end. */
+/* LinesAddStr's modes: the new Line goes before or after the match. */
+#define CONFKIT_ADD_BEFORE 1
+#define CONFKIT_ADD_AFTER 2
+/* Makes a Line holding text and places it before (CONFKIT_ADD_BEFORE) or
+ * after (CONFKIT_ADD_AFTER) the first Line whose text equals find ignoring
+ * case, else at the end. */
 CONFKIT_API Line *CONFKIT_CALL LinesAddStr(const char *find, ConfigDocument *doc, const char *text,
                                            int32_t mode);
 

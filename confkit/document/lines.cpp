@@ -101,9 +101,9 @@ extern "C" CONFKIT_API Line *CONFKIT_CALL LinesAddStr(const char *find, ConfigDo
             doc->first = line; // a document without lines takes it as its first
         return line;
     }
-    if (mode == 2) {
+    if (mode == CONFKIT_ADD_AFTER) {
         LinesAdd(match, line);
-    } else if (mode == 1) {
+    } else if (mode == CONFKIT_ADD_BEFORE) {
         if (match->prev) {
             LinesAdd(match->prev, line);
         } else {

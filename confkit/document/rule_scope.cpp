@@ -10,17 +10,17 @@
 namespace confkit {
 namespace {
 
-// Rule IDs of the directives whose headers open blocks: definepicsrule,
-// ldapinfo, member, protect, protection.
-constexpr int32_t kBlockDirectives[] = {59, 125, 143, 167, 168};
+// The directives whose headers open blocks, as the directive table names them.
+constexpr std::string_view kBlockDirectives[] = {"definepicsrule", "ldapinfo", "member", "protect",
+                                                 "protection"};
 
 } // namespace
 
 bool OpensBlock(const char *text) {
     if (!std::strchr(text, '{')) return false;
     const std::string_view directive = FirstToken(text);
-    for (int32_t id : kBlockDirectives)
-        if (ascii::EqualNoCase(directive, HTTPDIDToRule(id))) return true;
+    for (std::string_view name : kBlockDirectives)
+        if (ascii::EqualNoCase(directive, name)) return true;
     return false;
 }
 
