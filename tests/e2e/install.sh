@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the tests of the served page need, when missing: what
 # serve.sh needs (lighttpd, its Lua module, openssl for the password file),
-# curl for the server tests, Debian's chromium, and the browser
+# curl and lua5.4 for the server tests, Debian's chromium, and the browser
 # test's npm packages in this folder (playwright-core, @axe-core/playwright).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 mapfile -t missing < <(bash "$here/../../tools/admin/serve.sh" missing)
 [ -x /usr/bin/chromium ] || missing+=(chromium)
 command -v curl >/dev/null || missing+=(curl)
+command -v lua5.4 >/dev/null || missing+=(lua5.4)
 command -v node >/dev/null || missing+=(nodejs)
 command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then

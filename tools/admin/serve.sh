@@ -15,6 +15,11 @@
 # the next start). The port is free when the server starts: ADMIN_PORT picks
 # one, else a free one is looked for.
 #
+# Wrong passwords are limited per client address: after ADMIN_GUESS_LIMIT of
+# them (default 10) within ADMIN_GUESS_WINDOW seconds (default 60), the
+# address is answered 429 until the window has passed, and the lockout is
+# written to the error log.
+#
 # Started as root, lighttpd runs the program as an unprivileged user
 # (ADMIN_RUN_AS, else www-data, else nobody). The program, its library and a
 # copy of CONFIG and ACL are then staged in a folder that user can reach,
@@ -72,6 +77,13 @@ ensure_users() {
   fi
 }
 
+# A whole number of at least 1 from the environment, else the default.
+setting() {
+  local value="${!1:-$2}"
+  [[ "$value" =~ ^[1-9][0-9]{0,8}$ ]] || { echo "$1 must be a whole number from 1: $value" >&2; exit 2; }
+  echo "$value"
+}
+
 # The security headers of the program's own answers, as a Lua table: those
 # of its answer to a method it refuses, less the ones about that answer.
 security_headers() {
@@ -91,12 +103,13 @@ security_headers() {
 
 # The server's Lua scripts, with what they are told put above each.
 stage_scripts() {
-  local site="$1" headers
+  local site="$1" limit="$2" window="$3" headers
   mkdir -p "$site/magnet"
   headers="$(security_headers "$site/www/admin.cgi" "$site/lib")"
   grep -q '"Content-Security-Policy"' <<<"$headers" ||
     { echo "$site/www/admin.cgi: its answers carry no Content-Security-Policy" >&2; exit 1; }
   { echo "$headers"; cat "$here/answer_headers.lua"; } > "$site/magnet/answer_headers.lua"
+  { echo "local limit, window = $limit, $window"; cat "$here/guesses.lua"; } > "$site/magnet/guesses.lua"
   chmod -R a+rX,go-w "$site/magnet"
 }
 
@@ -140,6 +153,9 @@ start() {
   [ -z "$lacking" ] || { echo "not installed: ${lacking//$'\n'/ }" >&2; exit 1; }
   [ -x "$cgi" ] || { echo "$cgi: no such program (build it first)" >&2; exit 1; }
   [ -f "$config" ] || { echo "$config: no such file" >&2; exit 1; }
+  local limit window
+  limit="$(setting ADMIN_GUESS_LIMIT 10)"
+  window="$(setting ADMIN_GUESS_WINDOW 60)"
   mkdir -p "$run"
   run="$(cd "$run" && pwd)"
   stop "$run"
@@ -165,7 +181,7 @@ start() {
 server.groupname = \"$group\""
   fi
   stage_site "$site" "$cgi" "$run/htpasswd" "$owner"
-  stage_scripts "$site"
+  stage_scripts "$site" "$limit" "$window"
   echo "$served" > "$run/config"
   echo "$logs" > "$run/logs"
   local attempt port

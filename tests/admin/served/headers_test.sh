@@ -4,7 +4,7 @@
 #   headers_test.sh ADMIN_CGI
 # shellcheck source=served.sh
 source "$(dirname "$0")/served.sh"
-serve
+serve ADMIN_GUESS_LIMIT=1
 
 # The value of header $1 in the headers file $2 ("" when absent, "*" twice).
 header() {
@@ -27,7 +27,8 @@ cases=(
   "200|${auth[*]} ${url}"
   "200|${auth[*]} ${base}admin.css"
   "401|${url}"
-  "401|-u admin:wrong ${url}"
+  "401|-u admin:wrong --interface 127.0.0.9 ${url}"
+  "429|-u admin:wrong --interface 127.0.0.9 ${url}"
   "403|${auth[*]} ${base}proxy.conf.lock"
   "403|${auth[*]} ${base}admin.cgi~"
   "400|${auth[*]} --path-as-is ${base}%00"
