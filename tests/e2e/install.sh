@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what the browser test needs, when missing: Debian's chromium and
-# lighttpd (and openssl, for its password file), and the test's npm packages
-# in this folder (playwright-core, @axe-core/playwright).
+# Installs what the tests of the served page need, when missing: what
+# serve.sh needs (lighttpd, its Lua module, openssl for the password file),
+# curl and lua5.4 for the server tests, Debian's chromium, and the browser
+# test's npm packages in this folder (playwright-core, @axe-core/playwright).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-missing=()
+mapfile -t missing < <(bash "$here/../../tools/admin/serve.sh" missing)
 [ -x /usr/bin/chromium ] || missing+=(chromium)
-command -v lighttpd >/dev/null || missing+=(lighttpd)
-command -v openssl >/dev/null || missing+=(openssl)
+command -v curl >/dev/null || missing+=(curl)
+command -v lua5.4 >/dev/null || missing+=(lua5.4)
 command -v node >/dev/null || missing+=(nodejs)
 command -v npm >/dev/null || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then

@@ -1,18 +1,16 @@
 #!/usr/bin/env bash
 # Runs the browser test of the administration page. Exits 77 (skipped) when
-# Chromium, lighttpd, openssl, node or the test's npm packages are missing, so that
-# CTest reports a skip; `make e2e` installs them first.
+# Chromium, what serve.sh needs, node or the test's npm packages are missing,
+# so that CTest reports a skip; `make e2e` installs them first.
 #   run.sh ADMIN_CGI
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 cgi="${1:?usage: run.sh ADMIN_CGI}"
 
-missing=()
+mapfile -t missing < <(bash "$root/tools/admin/serve.sh" missing)
 [ -x /usr/bin/chromium ] || missing+=(chromium)
-command -v lighttpd >/dev/null || missing+=(lighttpd)
 command -v node >/dev/null || missing+=(node)
-command -v openssl >/dev/null || missing+=(openssl)
 for package in playwright-core @axe-core/playwright; do
   [ -d "$here/node_modules/$package" ] || missing+=("$package (npm ci in tests/e2e)")
 done

@@ -4,7 +4,9 @@
 #   serve.sh start RUN_DIR CGI CONFIG [ACL]   prints the page's address
 #   serve.sh stop RUN_DIR
 #   serve.sh config RUN_DIR                   prints the configuration file served
+#   serve.sh logs RUN_DIR                     prints the folder of the server's logs
 #   serve.sh passwd RUN_DIR                   sets the password (read from stdin)
+#   serve.sh missing                          prints the packages serving needs and lacks
 #
 # RUN_DIR receives the server's configuration, logs, pid file and the password
 # file (the logs go to the staged folder below when started as root). Every request needs the user name "admin" and its password: at the
@@ -12,6 +14,11 @@
 # is printed once. `serve.sh passwd RUN_DIR` sets another (it takes effect at
 # the next start). The port is free when the server starts: ADMIN_PORT picks
 # one, else a free one is looked for.
+#
+# Wrong passwords are limited per client address: after ADMIN_GUESS_LIMIT of
+# them (default 10) within ADMIN_GUESS_WINDOW seconds (default 60), the
+# address is answered 429 until the window has passed, and the lockout is
+# written to the error log.
 #
 # Started as root, lighttpd runs the program as an unprivileged user
 # (ADMIN_RUN_AS, else www-data, else nobody). The program, its library and a
@@ -32,6 +39,17 @@ stop() {
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   fi
   rm -f "$run/lighttpd.pid"
+}
+
+# The Debian packages that serving needs and are not installed, one a line.
+missing() {
+  local probe
+  command -v openssl >/dev/null || echo openssl
+  command -v lighttpd >/dev/null || { printf 'lighttpd\nlighttpd-modules-lua\n'; return 0; }
+  probe="$(mktemp)"
+  printf 'server.modules = ("mod_magnet")\nserver.document-root = "/"\n' >"$probe"
+  lighttpd -tt -f "$probe" >/dev/null 2>&1 || echo lighttpd-modules-lua
+  rm -f "$probe"
 }
 
 port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
@@ -57,6 +75,42 @@ ensure_users() {
     echo "The page asks for user admin, password $password (shown this once;" \
       "set your own with: bash tools/admin/serve.sh passwd $run)" >&2
   fi
+}
+
+# A whole number of at least 1 from the environment, else the default.
+setting() {
+  local value="${!1:-$2}"
+  [[ "$value" =~ ^[1-9][0-9]{0,8}$ ]] || { echo "$1 must be a whole number from 1: $value" >&2; exit 2; }
+  echo "$value"
+}
+
+# The security headers of the program's own answers, as a Lua table: those
+# of its answer to a method it refuses, less the ones about that answer.
+security_headers() {
+  local cgi="$1" libs="$2" line name value
+  echo "local headers = {"
+  while IFS= read -r line; do
+    line="${line%$'\r'}"
+    [ -n "$line" ] || break
+    name="${line%%:*}" value="${line#*: }"
+    case "${name,,}" in status | content-type | content-length | allow | set-cookie) continue ;; esac
+    [[ "$name" =~ ^[A-Za-z0-9-]+$ && "$value" != *"]=]"* ]] ||
+      { echo "$cgi: a header the server cannot repeat: $line" >&2; exit 1; }
+    echo "  { \"$name\", [=[$value]=] },"
+  done < <(env -i REQUEST_METHOD=OPTIONS LD_LIBRARY_PATH="$libs" "$cgi" </dev/null)
+  echo "}"
+}
+
+# The server's Lua scripts, with what they are told put above each.
+stage_scripts() {
+  local site="$1" limit="$2" window="$3" headers
+  mkdir -p "$site/magnet"
+  headers="$(security_headers "$site/www/admin.cgi" "$site/lib")"
+  grep -q '"Content-Security-Policy"' <<<"$headers" ||
+    { echo "$site/www/admin.cgi: its answers carry no Content-Security-Policy" >&2; exit 1; }
+  { echo "$headers"; cat "$here/answer_headers.lua"; } > "$site/magnet/answer_headers.lua"
+  { echo "local limit, window = $limit, $window"; cat "$here/guesses.lua"; } > "$site/magnet/guesses.lua"
+  chmod -R a+rX,go-w "$site/magnet"
 }
 
 run_as_user() {
@@ -94,10 +148,14 @@ stage_dir() {
 
 start() {
   local run="$1" cgi="$2" config="$3" acl="${4:-}"
-  command -v lighttpd >/dev/null || { echo "lighttpd is not installed" >&2; exit 1; }
-  command -v openssl >/dev/null || { echo "openssl is not installed" >&2; exit 1; }
+  local lacking
+  lacking="$(missing)"
+  [ -z "$lacking" ] || { echo "not installed: ${lacking//$'\n'/ }" >&2; exit 1; }
   [ -x "$cgi" ] || { echo "$cgi: no such program (build it first)" >&2; exit 1; }
   [ -f "$config" ] || { echo "$config: no such file" >&2; exit 1; }
+  local limit window
+  limit="$(setting ADMIN_GUESS_LIMIT 10)"
+  window="$(setting ADMIN_GUESS_WINDOW 60)"
   mkdir -p "$run"
   run="$(cd "$run" && pwd)"
   stop "$run"
@@ -123,7 +181,9 @@ start() {
 server.groupname = \"$group\""
   fi
   stage_site "$site" "$cgi" "$run/htpasswd" "$owner"
+  stage_scripts "$site" "$limit" "$window"
   echo "$served" > "$run/config"
+  echo "$logs" > "$run/logs"
   local attempt port
   for attempt in $(seq 20); do
     port="${ADMIN_PORT:-$(( 20000 + (RANDOM * 32768 + RANDOM) % 40000 ))}"
@@ -137,6 +197,7 @@ var.admin_config = "$served"
 var.admin_acl = "$acl"
 var.admin_users = "$site/htpasswd"
 var.admin_libs = "$site/lib"
+var.admin_scripts = "$site/magnet"
 $user_lines
 include "$here/lighttpd.conf"
 CONF
@@ -152,11 +213,12 @@ CONF
   exit 1
 }
 
-usage="usage: $0 start RUN_DIR CGI CONFIG [ACL] | stop RUN_DIR | config RUN_DIR | passwd RUN_DIR"
+usage="usage: $0 start RUN_DIR CGI CONFIG [ACL] | stop RUN_DIR | config RUN_DIR | logs RUN_DIR | passwd RUN_DIR | missing"
 case "${1:-}" in
   start) shift; [ $# -ge 3 ] || { echo "$usage" >&2; exit 2; }; start "$@" ;;
   stop) shift; [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }; stop "$1" ;;
-  config) shift; [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }; cat "$1/config" ;;
+  missing) missing ;;
+  config | logs) [ $# -eq 2 ] || { echo "$usage" >&2; exit 2; }; cat "$2/$1" ;;
   passwd) shift; [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }; mkdir -p "$1"
           [ -t 0 ] && echo "new password for admin:" >&2
           write_users "$1/htpasswd"; echo "set; it takes effect at the next start" >&2 ;;
