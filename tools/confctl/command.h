@@ -57,6 +57,7 @@ void AddBlockCommands(CLI::App &app, Runner &run);
 void AddPicsCommands(CLI::App &app, Runner &run);
 void AddCheckCommand(CLI::App &app, Runner &run);
 void AddRenderCommand(CLI::App &app, Runner &run);
+void AddHistoryCommands(CLI::App &app, Runner &run);
 
 // A document read under the shared lock of the configuration: writers that
 // follow the lock protocol wait until it is released.

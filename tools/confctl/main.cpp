@@ -8,7 +8,8 @@ namespace {
 
 int Run(int argc, char **argv) {
     CLI::App app{"Inspect and edit the proxy server's configuration file.\n"
-                 "Exit status: 0 success, 1 when check finds something, 2 on any error.",
+                 "Exit status: 0 success, 1 when check or history verify finds something, 2 on any "
+                 "error.",
                  "confctl"};
     app.set_version_flag("--version", std::string("confctl ") + CONFCTL_VERSION);
     app.require_subcommand(1);
@@ -20,6 +21,7 @@ int Run(int argc, char **argv) {
     confctl::AddPicsCommands(app, run);
     confctl::AddCheckCommand(app, run);
     confctl::AddRenderCommand(app, run);
+    confctl::AddHistoryCommands(app, run);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,227 @@
+#include "history_files.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace history::files {
+
+namespace {
+
+std::function<bool(Op)> &Hook() {
+    static std::function<bool(Op)> hook;
+    return hook;
+}
+
+// True (errno EIO) when the test seam makes op fail.
+bool Injected(Op op) {
+    if (!Hook() || !Hook()(op)) return false;
+    errno = EIO;
+    return true;
+}
+
+[[noreturn]] void Fail(const std::string &what) {
+    throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+// Closes a descriptor on every way out of a scope.
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return fd_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+// Gives a new file or folder of the history the configuration's owner where
+// the process may (root may), and its permission bits. Where the group
+// cannot be given, the group bits go: they would let another group read
+// what only the file's group may. The owner keeps the right to read and
+// write what it made, and a folder can be entered where it can be read.
+void Give(int fd, const Owner &owner, bool folder) {
+    const bool group = ::fchown(fd, owner.uid, owner.gid) == 0 ||
+                       ::fchown(fd, static_cast<uid_t>(-1), owner.gid) == 0;
+    mode_t mode = (owner.mode & 0666) | S_IRUSR | S_IWUSR;
+    if (!group) mode &= ~static_cast<mode_t>(S_IRWXG);
+    if (folder) mode |= (mode & 0444) >> 2;
+    ::fchmod(fd, mode);
+}
+
+bool WriteAll(int fd, const std::string &bytes) {
+    const char *next = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t done = ::write(fd, next, left);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
+        next += done;
+        left -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+void SyncParent(const std::string &path) {
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    Fd fd(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+constexpr char kTemporaryStart[] = ".tmp-";
+
+std::string TemporaryName(const std::string &name) {
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path path(name);
+    return (path.parent_path() /
+            (kTemporaryStart + std::to_string(::getpid()) + "-" + std::to_string(++counter)))
+        .string();
+}
+
+} // namespace
+
+void SetFaultHook(std::function<bool(Op)> hook) {
+    Hook() = std::move(hook);
+}
+
+Owner OwnerOf(const std::string &path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) Fail(path);
+    return {st.st_uid, st.st_gid, st.st_mode & 07777};
+}
+
+bool MakeFolder(const std::string &folder, const Owner &owner) {
+    if (Injected(Op::MakeFolder)) Fail("cannot make " + folder);
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+        struct stat st {};
+        if (errno == EEXIST && ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return false;
+        Fail("cannot make " + folder);
+    }
+    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        const int error = errno;
+        ::rmdir(folder.c_str());
+        errno = error;
+        Fail("cannot open " + folder);
+    }
+    Give(fd.get(), owner, true);
+    SyncParent(folder);
+    return true;
+}
+
+void WriteWhole(const std::string &name, const std::string &bytes, const Owner &owner) {
+    const std::string temporary = TemporaryName(name);
+    Fd fd(Injected(Op::CreateCopy)
+              ? -1
+              : ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.get() < 0) Fail("cannot make a file in the history: " + temporary);
+    auto failed = [&](const char *what) {
+        const int error = errno;
+        fd.Close();
+        ::unlink(temporary.c_str());
+        errno = error;
+        Fail(std::string("cannot ") + what + " " + temporary);
+    };
+    Give(fd.get(), owner, false);
+    if (Injected(Op::WriteCopy) || !WriteAll(fd.get(), bytes)) failed("write");
+    if (Injected(Op::SyncCopy) || ::fsync(fd.get()) != 0) failed("sync");
+    if (!fd.Close()) failed("close");
+    if (Injected(Op::RenameCopy) || ::rename(temporary.c_str(), name.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        errno = error;
+        Fail("cannot rename " + temporary + " to " + name);
+    }
+}
+
+void Append(const std::string &log, const std::string &text, const Owner &owner) {
+    const bool existed = ::access(log.c_str(), F_OK) == 0;
+    Fd fd(Injected(Op::OpenLog)
+              ? -1
+              : ::open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    if (fd.get() < 0) Fail("cannot open " + log);
+    if (!existed) Give(fd.get(), owner, false);
+    if (Injected(Op::AppendLog) || !WriteAll(fd.get(), text)) Fail("cannot write " + log);
+    if (Injected(Op::SyncLog) || ::fsync(fd.get()) != 0) Fail("cannot sync " + log);
+    if (!fd.Close()) Fail("cannot close " + log);
+    SyncFolder(std::filesystem::path(log).parent_path().string());
+}
+
+void SyncFolder(const std::string &folder) {
+    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (Injected(Op::SyncFolder) || fd.get() < 0 || ::fsync(fd.get()) != 0)
+        Fail("cannot sync " + folder);
+}
+
+std::optional<std::string> ReadIfPresent(const std::string &path) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return std::nullopt;
+        Fail(path);
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) Fail(path);
+        if (n == 0) return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+off_t SizeOf(const std::string &path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
+}
+
+void CutTo(const std::string &path, off_t size, bool removeEmpty) {
+    if (size == 0 && removeEmpty) {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) Fail("cannot remove " + path);
+        return;
+    }
+    if (::truncate(path.c_str(), size) != 0) Fail("cannot cut " + path);
+}
+
+std::vector<std::string> Names(const std::string &folder) {
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) {
+        if (errno == ENOENT) return names;
+        Fail(folder);
+    }
+    while (const dirent *entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    return names;
+}
+
+void RemoveQuietly(const std::string &path) {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+bool IsTemporaryName(const std::string &name) {
+    return name.rfind(kTemporaryStart, 0) == 0;
+}
+
+} // namespace history::files

@@ -1,0 +1,17 @@
+// SHA-256 from the system's crypto library: libcrypto on POSIX systems
+// (sha256_openssl.cpp), CNG on Windows (sha256_win32.cpp).
+#ifndef TOOLS_COMMON_SHA256_H
+#define TOOLS_COMMON_SHA256_H
+
+#include <string>
+#include <string_view>
+
+namespace sha256 {
+
+// The digest of bytes as 64 lower-case hex digits. Throws std::runtime_error
+// when the crypto library fails.
+std::string Hex(std::string_view bytes);
+
+} // namespace sha256
+
+#endif
