@@ -1,5 +1,5 @@
 // SHA-256 from the system's crypto library: libcrypto on POSIX systems
-// (sha256_openssl.cpp), CNG on Windows (sha256_win32.cpp).
+// (posix/sha256.cpp), CNG on Windows (win32/sha256.cpp).
 #ifndef TOOLS_COMMON_SHA256_H
 #define TOOLS_COMMON_SHA256_H
 
