@@ -36,8 +36,8 @@ int Prepare(HeapText &path, HeapText &old_path, std::string &command) {
     Settings settings;
     {
         platform::TextFilePtr file = platform::OpenTextFile(path.get());
-        if (!file) return kStatusCannotOpen;
-        ReadSettings(*file, settings);
+        // A settings file read only in part is as unreadable as a missing one.
+        if (!file || !ReadSettings(*file, settings)) return kStatusCannotOpen;
     }
     if (!SettingsAreSafe(settings)) return kStatusUnsafeValue;
     command = BuildChangeCommand(settings);

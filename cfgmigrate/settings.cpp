@@ -53,10 +53,12 @@ void ApplySettingsLine(Settings &settings, std::string_view line) {
             settings.values[i] = value;
 }
 
-void ReadSettings(platform::TextFile &file, Settings &settings) {
+bool ReadSettings(platform::TextFile &file, Settings &settings) {
     std::string line;
-    while (platform::ReadTextLine(file, line) == platform::ReadStatus::kLine)
+    platform::ReadStatus status;
+    while ((status = platform::ReadTextLine(file, line)) == platform::ReadStatus::kLine)
         ApplySettingsLine(settings, line);
+    return status == platform::ReadStatus::kEnd;
 }
 
 bool SettingsAreSafe(const Settings &settings) {

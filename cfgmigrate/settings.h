@@ -36,9 +36,10 @@ struct Settings {
 // name takes that value (empty when the line holds the name alone).
 void ApplySettingsLine(Settings &settings, std::string_view line);
 
-// Reads the file to its end or to a read error, the last line for a
-// setting winning.
-void ReadSettings(platform::TextFile &file, Settings &settings);
+// Reads the file to its end, the last line for a setting winning. False
+// when the file could not be read to its end (a read error, or memory ran
+// out for a line): the settings are then incomplete and must not be used.
+bool ReadSettings(platform::TextFile &file, Settings &settings);
 
 // True when every value fits the command: at most 29 characters, each an
 // ASCII letter or digit or one of ".-_:/". Anything else could change what

@@ -256,37 +256,51 @@ CONFKIT_API void CONFKIT_CALL HTTPDReplaceRules(ConfigDocument *doc, int32_t id,
 
 /* ---- Protection setups ---- */
 
+/* Entries are found by name among the lines of their own kind only: the
+ * Protect operations among Protect and Protection lines, the LDAP ones among
+ * LDAPInfo lines, the Member ones among Member lines; the first such line
+ * whose second word is the name (ignoring case) is the entry. A Pass rule or
+ * another kind's block of the same name is never read, replaced, removed or
+ * taken as the neighbour of a put. (Earlier versions took the first line of
+ * any directive whose second word was the name, and the three deletes were
+ * one operation under three names.) */
+
 /* The Protection or Protect entry of that name, as a new record, or null. */
 CONFKIT_API ProtectRule *CONFKIT_CALL HTTPDGetProtectRule(ConfigDocument *doc, const char *name);
 /* Writes rule (mode 3 replace, 2 after, else before the entry named name).
  * 1 written (or null record), 2 no Directive, 3 no Template nor SetupName;
  * 0 when the record is refused because its written text would not read back
- * as the same record (a value holding "{" or "}", a line feed anywhere but
+ * as the same record (a Directive other than Protect or Protection, a value
+ * holding "{" or "}", a line feed anywhere but
  * at the very end of a body value, a header word that is empty, holds a
  * blank or a "#" that hides what follows it, a value too long for its line;
  * values are never cut), and 0 when memory ran out. The document is
  * unchanged whenever the result is not 1. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutProtectRule(ConfigDocument *doc, const ProtectRule *rule,
                                                      const char *name, int32_t mode);
-/* Removes the entry (line or block) named name; returns the Line after it. */
+/* Removes the Protection or Protect entry (line or block) named name;
+ * returns the Line after it, or null when none follows or none was found. */
 CONFKIT_API Line *CONFKIT_CALL HTTPDDeleteProtectRule(ConfigDocument *doc, const char *name);
-/* The same operation as HTTPDDeleteProtectRule. */
+/* The same for the LDAPInfo block named name; other lines are left alone. */
 CONFKIT_API Line *CONFKIT_CALL HTTPDDeleteLDAPRule(ConfigDocument *doc, const char *name);
-/* The same operation as HTTPDDeleteProtectRule. */
+/* The same for the Member block named name; other lines are left alone. */
 CONFKIT_API Line *CONFKIT_CALL HTTPDDeleteMemberRule(ConfigDocument *doc, const char *name);
 
 /* ---- LDAP info and Member blocks ---- */
 
 /* The LDAPInfo block of that name, as a new record, or null. */
 CONFKIT_API LDAPRule *CONFKIT_CALL HTTPDGetLDAPRule(ConfigDocument *doc, const char *name);
-/* Writes an LDAPInfo block (modes as for Protect). 1 written; 0 when the
+/* Writes an LDAPInfo block (modes as for Protect: replace, after or before
+ * the LDAPInfo block named name; else after the last LDAPInfo block, or at
+ * the end). 1 written; 0 when the
  * record or its Name is null, when the record is refused because its
  * written text would not read back as the same record (as for
  * HTTPDPutProtectRule; an empty Name too), or when memory ran out, the
  * document then unchanged. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutLDAPRule(ConfigDocument *doc, const LDAPRule *rule,
                                                   const char *name, int32_t mode);
-/* Writes a Member block (modes as for Protect). 1 written; 0 when the
+/* Writes a Member block (modes as for HTTPDPutLDAPRule, among Member
+ * blocks). 1 written; 0 when the
  * record or its Name is null, when the record is refused because its lines
  * would not read back with its values (as for HTTPDPutLDAPRule), or when
  * memory ran out, the document then unchanged. */

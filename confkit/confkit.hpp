@@ -424,8 +424,11 @@ class Document {
             break;
         }
     }
-    // Removes the entry (line or block) whose second word is name.
-    void DeleteEntry(const std::string &name) { HTTPDDeleteProtectRule(doc_, name.c_str()); }
+    // Remove the entry (line or block) of that kind and name; lines of
+    // other directives are left alone.
+    void DeleteProtect(const std::string &name) { HTTPDDeleteProtectRule(doc_, name.c_str()); }
+    void DeleteLDAP(const std::string &name) { HTTPDDeleteLDAPRule(doc_, name.c_str()); }
+    void DeleteMember(const std::string &name) { HTTPDDeleteMemberRule(doc_, name.c_str()); }
     Record<LDAPRule> LDAP(const std::string &name) const {
         return Record<LDAPRule>(HTTPDGetLDAPRule(doc_, name.c_str()));
     }

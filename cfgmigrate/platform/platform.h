@@ -48,7 +48,8 @@ struct TextFileCloser {
 };
 using TextFilePtr = std::unique_ptr<TextFile, TextFileCloser>;
 
-// Null when the file cannot be opened for reading.
+// Null when the file cannot be opened for reading, or is not a file (see
+// os::OpenBytes).
 TextFilePtr OpenTextFile(const char *path);
 
 enum class ReadStatus { kLine, kEnd, kError };

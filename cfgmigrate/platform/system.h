@@ -12,7 +12,8 @@
 namespace cfgmigrate::platform::os {
 
 // Opens a file for reading its bytes as they are; null when it cannot be
-// opened or is a folder.
+// opened or is a folder (where the system has FIFOs and devices, anything
+// but a regular file).
 std::FILE *OpenBytes(const char *path);
 
 // The text of the string value name of an open key, up to its first NUL;

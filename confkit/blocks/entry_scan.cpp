@@ -6,10 +6,26 @@
 
 namespace confkit::blocks {
 
-Line *FindByName(const ConfigDocument *doc, const char *name) {
+bool OfKind(const char *text, EntryKind kind) {
+    switch (kind) {
+    case EntryKind::Protection:
+        return TokenMatch(text, "Protect") || TokenMatch(text, "Protection");
+    case EntryKind::LDAPInfo:
+        return TokenMatch(text, "LDAPInfo");
+    case EntryKind::Member:
+        return TokenMatch(text, "Member");
+    }
+    return false;
+}
+
+bool IsEntry(const Line *line, EntryKind kind, const char *name) {
+    return OfKind(line->text, kind) && TokenMatch(TokenNext(line->text), name);
+}
+
+Line *FindEntry(const ConfigDocument *doc, EntryKind kind, const char *name) {
     if (!doc || !name) return nullptr;
     for (Line *line = doc->first; line; line = line->next) {
-        if (TokenMatch(TokenNext(line->text), name)) return line;
+        if (IsEntry(line, kind, name)) return line;
     }
     return nullptr;
 }
@@ -19,9 +35,9 @@ Line *ClosingLine(Line *line) {
     return BlockEnd(line);
 }
 
-Removal RemoveEntry(ConfigDocument *doc, const char *name) {
+Removal RemoveEntry(ConfigDocument *doc, EntryKind kind, const char *name) {
     Removal result;
-    Line *first = FindByName(doc, name);
+    Line *first = FindEntry(doc, kind, name);
     if (!first) return result;
     Line *last = first;
     if (std::strchr(first->text, '{')) {

@@ -13,9 +13,24 @@ namespace confkit::blocks {
 constexpr int32_t kModeAfter = 2;
 constexpr int32_t kModeReplace = 3;
 
-// The first Line whose second token is name (ignoring case), whatever its
-// directive. Comment lines have no second token and never qualify.
-Line *FindByName(const ConfigDocument *doc, const char *name);
+// The kinds of named entry. Each is found among the lines of its own
+// directives only, so that a Pass rule or another kind's block of the same
+// name is never taken for it.
+enum class EntryKind {
+    Protection, // Protect and Protection lines
+    LDAPInfo,
+    Member,
+};
+
+// True when the first token of text is a directive of kind (ignoring case).
+bool OfKind(const char *text, EntryKind kind);
+
+// True when line is a line of kind whose second token is name (ignoring
+// case). Comment lines have no second token and never qualify.
+bool IsEntry(const Line *line, EntryKind kind, const char *name);
+
+// The first Line of kind named name, or nullptr.
+Line *FindEntry(const ConfigDocument *doc, EntryKind kind, const char *name);
 
 // The Line that closes the entry beginning at line: line itself when it holds
 // "}", else the block end. nullptr when no closing Line exists.
@@ -28,9 +43,10 @@ struct Removal {
     Line *after = nullptr;  // the Line that followed them
 };
 
-// Removes the entry found by name: a block (its header holds "{") through its
-// closing Line, or the document's end when none follows; otherwise one Line.
-Removal RemoveEntry(ConfigDocument *doc, const char *name);
+// Removes the entry that FindEntry finds: a block (its header holds "{")
+// through its closing Line, or the document's end when none follows;
+// otherwise one Line.
+Removal RemoveEntry(ConfigDocument *doc, EntryKind kind, const char *name);
 
 // Where new text goes in a document.
 struct Place {

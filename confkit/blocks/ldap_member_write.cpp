@@ -6,6 +6,7 @@
 
 namespace {
 
+using confkit::blocks::EntryKind;
 using confkit::blocks::Place;
 
 // After the closing line of the entry beginning at line; at the document's
@@ -16,17 +17,18 @@ Place AfterEntry(Line *line) {
 }
 
 // Mode 3: the removed entry's place. Other modes: before (or, in mode 2,
-// after) the first line whose second token is name, whatever its directive;
-// without one, after the last block of this kind, else at the end.
-Place BlockPlace(ConfigDocument *doc, const char *word, const char *name, int32_t mode) {
+// after) the first block of this kind named name; without one, after the
+// last block of this kind, else at the end. Lines of other directives are
+// never taken for the named block.
+Place BlockPlace(ConfigDocument *doc, EntryKind kind, const char *name, int32_t mode) {
     if (mode == confkit::blocks::kModeReplace) {
-        const auto removal = confkit::blocks::RemoveEntry(doc, name);
+        const auto removal = confkit::blocks::RemoveEntry(doc, kind, name);
         return removal.removed ? confkit::blocks::PlaceOf(removal) : Place::AtEnd();
     }
     Line *lastHeader = nullptr;
     for (Line *line = doc->first; line; line = line->next) {
-        if (TokenMatch(line->text, word)) lastHeader = line;
-        if (!TokenMatch(TokenNext(line->text), name)) continue;
+        if (confkit::blocks::OfKind(line->text, kind)) lastHeader = line;
+        if (!confkit::blocks::IsEntry(line, kind, name)) continue;
         return mode == confkit::blocks::kModeAfter ? AfterEntry(line) : Place::BeforeLine(line);
     }
     return lastHeader ? AfterEntry(lastHeader) : Place::AtEnd();
@@ -38,14 +40,16 @@ extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDPutLDAPRule(ConfigDocument *doc
                                                              const LDAPRule *rule, const char *name,
                                                              int32_t mode) {
     if (!rule || !rule->Name) return 0;
-    return confkit::blocks::PutRecord(doc, *rule, valuecheck::CheckLDAP,
-                                      [&] { return BlockPlace(doc, "LDAPInfo", name, mode); });
+    return confkit::blocks::PutRecord(doc, *rule, valuecheck::CheckLDAP, [&] {
+        return BlockPlace(doc, EntryKind::LDAPInfo, name, mode);
+    });
 }
 
 extern "C" CONFKIT_API int32_t CONFKIT_CALL HTTPDPutMemberRule(ConfigDocument *doc,
                                                                const MemberRule *rule,
                                                                const char *name, int32_t mode) {
     if (!rule || !rule->Name) return 0;
-    return confkit::blocks::PutRecord(doc, *rule, valuecheck::CheckMember,
-                                      [&] { return BlockPlace(doc, "Member", name, mode); });
+    return confkit::blocks::PutRecord(doc, *rule, valuecheck::CheckMember, [&] {
+        return BlockPlace(doc, EntryKind::Member, name, mode);
+    });
 }

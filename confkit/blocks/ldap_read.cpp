@@ -24,22 +24,12 @@ char *ReadValue(FieldForm form, const char *line) {
     }
 }
 
-Line *FindLDAPInfo(const ConfigDocument *doc, const char *name) {
-    if (!doc || !name) return nullptr;
-    for (Line *line = doc->first; line; line = line->next) {
-        if (TokenMatch(line->text, "LDAPInfo") && TokenMatch(TokenNext(line->text), name)) {
-            return line;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 extern "C" CONFKIT_API LDAPRule *CONFKIT_CALL HTTPDGetLDAPRule(ConfigDocument *doc,
                                                                const char *name) {
     return confkit::NoThrow<LDAPRule *>(nullptr, [&]() -> LDAPRule * {
-        Line *header = FindLDAPInfo(doc, name);
+        Line *header = confkit::blocks::FindEntry(doc, confkit::blocks::EntryKind::LDAPInfo, name);
         if (!header) return nullptr;
         auto *rule = static_cast<LDAPRule *>(std::calloc(1, sizeof(LDAPRule)));
         if (!rule) return nullptr;

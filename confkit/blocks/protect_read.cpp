@@ -51,7 +51,7 @@ void ReadBlock(ProtectRule *rule, Line *header, const char *second) {
 extern "C" CONFKIT_API ProtectRule *CONFKIT_CALL HTTPDGetProtectRule(ConfigDocument *doc,
                                                                      const char *name) {
     return confkit::NoThrow<ProtectRule *>(nullptr, [&]() -> ProtectRule * {
-        Line *entry = confkit::blocks::FindByName(doc, name);
+        Line *entry = confkit::blocks::FindEntry(doc, confkit::blocks::EntryKind::Protection, name);
         if (!entry) return nullptr;
         auto *rule = static_cast<ProtectRule *>(std::calloc(1, sizeof(ProtectRule)));
         if (!rule) return nullptr;

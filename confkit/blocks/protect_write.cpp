@@ -63,7 +63,8 @@ Place ChoosePlace(ConfigDocument *doc, const ProtectRule *rule, const char *name
     const bool protection = ascii::EqualNoCase(rule->Directive, "Protection");
     if (mode == kModeReplace || protection) {
         // A replacement always takes the removed entry's place.
-        const auto removal = confkit::blocks::RemoveEntry(doc, name);
+        const auto removal =
+            confkit::blocks::RemoveEntry(doc, confkit::blocks::EntryKind::Protection, name);
         if (removal.removed) return confkit::blocks::PlaceOf(removal);
     } else if (ascii::EqualNoCase(rule->Directive, "Protect")) {
         if (auto place = NeighbourPlace(doc, name, mode)) return *place;

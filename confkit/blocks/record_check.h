@@ -125,29 +125,13 @@ inline Verdict CheckLines(const WrittenLines &lines) {
     return std::nullopt;
 }
 
-// Whether a body field's own line reads back as a value.
-inline bool ReadsAsValue(const confkit::Field<ProtectRule> &f, const char *value) {
-    if (!value) return false;
-    if (f.form == confkit::FieldForm::Flag) return std::strchr(value, '1') != nullptr;
-    if (f.form == confkit::FieldForm::Certificate) return *value != '\0';
-    for (const char *c = value; *c && *c != '\n'; ++c)
-        if (!IsBlank(*c)) return true;
-    return false;
-}
-
-// The reader of a block takes its header line for a body line too: a
-// directive that is a subdirective keyword reads as that subdirective unless
-// the subdirective's own line, further down, gives its value.
+// Protection entries are looked up among Protect and Protection lines only:
+// an entry of any other directive would never be found again.
 inline Verdict CheckDirective(const ProtectRule &r) {
-    if (r.Template && r.SetupName) return std::nullopt;
-    for (const auto &f : confkit::RecordFields<ProtectRule>::List()) {
-        if (f.form == confkit::FieldForm::Header || !ascii::EqualNoCase(r.Directive, f.name))
-            continue;
-        if (!ReadsAsValue(f, r.*f.member))
-            return Refuse("Directive", std::string("is the keyword ") + f.name +
-                                           ", and the block has no line of its own for it");
-    }
-    return std::nullopt;
+    if (ascii::EqualNoCase(r.Directive, "Protect") || ascii::EqualNoCase(r.Directive, "Protection"))
+        return std::nullopt;
+    return Refuse("Directive", "is neither Protect nor Protection, the only lines a protection "
+                               "entry is looked up among");
 }
 
 } // namespace detail

@@ -159,11 +159,18 @@ TEST(AdminBlocks, ProtectEntriesArePutNextToTheirAnchor) {
 }
 
 TEST(AdminBlocks, ProtectEditsRefuseNamesThatLeadElsewhere) {
-    // The first line whose second word is /c/* is a Pass rule: deleting or
-    // replacing "/c/*" would remove it, so the request is refused.
-    EXPECT_EQ(Apply(kBlocks, "op=protect-delete&template=%2Fc%2F*").status, 409);
-    EXPECT_EQ(Apply(kBlocks, "op=protect-put&template=%2Fc%2F*&setup=P&position=replace").status,
-              409);
+    // A Pass rule above the Protect entry of /c/* shares its name: the edits
+    // take the Protect entry and leave the Pass rule alone.
+    const std::string entry = "Protect  /c/*  P\n";
+    auto with = [&](const std::string &line) {
+        return std::string(kBlocks).replace(std::string(kBlocks).find(entry), entry.size(), line);
+    };
+    Outcome deleted = Apply(kBlocks, "op=protect-delete&template=%2Fc%2F*");
+    EXPECT_EQ(deleted.status, 0);
+    EXPECT_EQ(deleted.text, with(""));
+    Outcome replaced = Apply(kBlocks, "op=protect-put&template=%2Fc%2F*&setup=Q&position=replace");
+    EXPECT_EQ(replaced.status, 0);
+    EXPECT_EQ(replaced.text, with("Protect  /c/*  Q\n"));
     EXPECT_EQ(Apply(kBlocks, "op=protect-delete&template=P").status, 409); // a Protection block
     EXPECT_EQ(Apply(kBlocks, "op=protect-put&template=%2Fa%2F*&setup=P&position=before").status,
               409); // exists already
@@ -174,7 +181,7 @@ TEST(AdminBlocks, ProtectEditsRefuseNamesThatLeadElsewhere) {
     EXPECT_EQ(Apply(kBlocks, "op=protect-put&template=%2Fz+%7B&setup=P&position=before").status,
               400);
     EXPECT_EQ(Apply(kBlocks, "op=protect-put&template=%2Fz&position=before").status, 400);
-    EXPECT_EQ(Apply(kBlocks, "op=protect-delete&template=%2Fc%2F*").text, kBlocks);
+    EXPECT_EQ(Apply(kBlocks, "op=protect-delete&template=%2Fz").text, kBlocks);
 }
 
 TEST(AdminBlocks, PicsRulesAreAddedReplacedAndDeleted) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -49,9 +50,10 @@ class Migration : public ::testing::Test {
     std::string Arguments() const { return ReadFile(Calls()); }
 
     // Runs the program in the installation's folder, with the registry file
-    // and the stand-in's folder first on PATH. Its exit status, or -1000
-    // when it did not exit.
-    int Run() const {
+    // and the stand-in's folder first on PATH, through the programs of
+    // wrapper when given (each with its arguments). Its exit status, or
+    // -1000 when it did not exit.
+    int Run(std::vector<std::string> wrapper = {}) const {
         std::vector<std::string> env_text = {"CFGMIGRATE_REGISTRY=" + inst.RegistryFile(),
                                              "PATH=" + inst.Path("bin") + ":/usr/bin:/bin"};
         for (char **e = environ; *e; ++e)
@@ -62,12 +64,15 @@ class Migration : public ::testing::Test {
             env.push_back(e.data());
         env.push_back(nullptr);
         std::string dir = inst.Path("");
-        char program[] = CFGMIGRATE_PROGRAM;
-        char *argv[] = {program, nullptr};
+        wrapper.emplace_back(CFGMIGRATE_PROGRAM);
+        std::vector<char *> argv;
+        for (std::string &arg : wrapper)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
 
         pid_t child = fork();
         if (child == 0) {
-            if (chdir(dir.c_str()) == 0) execve(program, argv, env.data());
+            if (chdir(dir.c_str()) == 0) execve(argv[0], argv.data(), env.data());
             _exit(127);
         }
         int status = 0;
@@ -214,6 +219,47 @@ TEST_F(Migration, UnopenableSettingsFileIsStatusThree) {
         EXPECT_EQ(Run(), 3);
         EXPECT_FALSE(CommandRan());
     }
+}
+
+// A run that would wait for ever is killed, and then reads as no exit.
+const std::vector<std::string> kBoundedWait = {"/usr/bin/timeout", "-s", "KILL", "20"};
+
+// A FIFO waits for a writer when opened, a device never ends: neither is
+// read. Without a writer the run would hang, so it is bounded.
+TEST_F(Migration, OnlyRegularFilesAreRead) {
+    const std::pair<std::string, int> cases[] = {
+        {inst.SettingsFile(), 3}, {inst.RegistryFile(), 1}, {inst.MapFile(), 1}};
+    for (const auto &[path, expected] : cases) {
+        SCOPED_TRACE(path);
+        const std::string kept = ReadFile(path);
+        ASSERT_EQ(std::remove(path.c_str()), 0);
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        EXPECT_EQ(Run(kBoundedWait), expected);
+        EXPECT_FALSE(CommandRan());
+        EXPECT_FALSE(FileExists(inst.OldSettingsFile()));
+        std::remove(path.c_str());
+        WriteFile(path, kept);
+    }
+    inst.WriteMap("tarhttp.cfg=/dev/zero\n");
+    EXPECT_EQ(Run(kBoundedWait), 3);
+    EXPECT_FALSE(CommandRan());
+}
+
+// Memory that runs out while the settings are read leaves them unread: the
+// run stops as for a file it cannot read. A sanitizer's shadow memory does
+// not fit the limit, so sanitized builds skip this.
+TEST_F(Migration, SettingsReadOnlyInPartAreStatusThree) {
+#if defined(CFGMIGRATE_SANITIZED)
+    GTEST_SKIP() << "an address-space limit breaks the sanitizers";
+#endif
+    // One line of NUL bytes, far longer than the limit lets a line grow.
+    ASSERT_EQ(truncate(inst.SettingsFile().c_str(), 512L << 20), 0);
+    std::vector<std::string> limited = kBoundedWait;
+    limited.insert(limited.end(), {"/usr/bin/prlimit", "--as=300000000"});
+    EXPECT_EQ(Run(limited), 3);
+    EXPECT_FALSE(CommandRan());
+    EXPECT_TRUE(FileExists(inst.SettingsFile()));
+    EXPECT_FALSE(FileExists(inst.OldSettingsFile()));
 }
 
 TEST_F(Migration, MapRules) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <tuple>
+
 using confctltest::Confctl;
 using nlohmann::json;
 using testsupport::ReadFile;
@@ -104,14 +106,15 @@ TEST(ConfctlProtect, DeleteTakesOnlyProtectionEntries) {
     std::string file = dir.File("proxy.conf");
     WriteFile(file, kBlocks);
 
-    // The library finds entries by their second word, whatever the directive.
-    auto pass = Confctl({"protect", "delete", file, "/shared/*"});
-    EXPECT_EQ(pass.status, 2);
-    EXPECT_EQ(pass.err, "confctl: " + file +
-                            ": the first entry named '/shared/*' is a 'pass' line, not a Protect "
-                            "or Protection entry\n");
-    auto member = Confctl({"ldap", "put", file, "--anchor", "m1"}, {R"({"Name":"dir2"})"});
-    EXPECT_EQ(member.status, 2);
+    // Lines of other directives with the same name are no entries.
+    for (auto [kind, name, label] :
+         {std::tuple{"protect", "/shared/*", "Protect or Protection entry"},
+          {"member", "/secret/*", "Member block"},
+          {"ldap", "m1", "LDAPInfo block"}}) {
+        auto other = Confctl({kind, "delete", file, name});
+        EXPECT_EQ(other.status, 2);
+        EXPECT_EQ(other.err, "confctl: " + file + ": no " + label + " named '" + name + "'\n");
+    }
     EXPECT_EQ(ReadFile(file), kBlocks);
 
     ASSERT_EQ(Confctl({"protect", "delete", file, "setup1"}).status, 0);
@@ -123,6 +126,24 @@ TEST(ConfctlProtect, DeleteTakesOnlyProtectionEntries) {
                    std::string("Protect /open/* setup1\r\n").size());
     EXPECT_EQ(ReadFile(file), expected);
     EXPECT_EQ(Confctl({"protect", "delete", file, "/open/*"}).status, 2);
+}
+
+TEST(ConfctlProtect, PutBesideAPassRuleOfTheSameTemplate) {
+    TempDir dir;
+    std::string file = dir.File("proxy.conf");
+    WriteFile(file, kBlocks);
+    ASSERT_EQ(Confctl({"add", file, "Pass", "Pass /wiki/* /srv/wiki/*"}).status, 0);
+    auto put =
+        Confctl({"protect", "put", file},
+                {R"({"Directive":"Protect","Template":"/wiki/*","SetupName":"STAFF-PROT"})"});
+    ASSERT_EQ(put.status, 0) << put.err;
+    EXPECT_EQ(GetJson("protect", file, "/wiki/*")["SetupName"], "STAFF-PROT");
+    EXPECT_NE(Confctl({"rules", file, "Pass"}).out.find("Pass /wiki/* /srv/wiki/*"),
+              std::string::npos);
+    ASSERT_EQ(Confctl({"protect", "delete", file, "/wiki/*"}).status, 0);
+    EXPECT_EQ(Confctl({"rules", file, "Protect", "Pass"}).out,
+              "Protect /secret/* setup1 FOR 10.0.0.1\nProtect /open/* setup1\nPass /shared/*\n"
+              "Pass /wiki/* /srv/wiki/*\n");
 }
 
 TEST(ConfctlProtect, PutRefusesRecordsItCannotWrite) {

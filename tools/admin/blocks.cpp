@@ -27,9 +27,8 @@ std::string Optional(const Form &form, const char *field) {
     throw HttpError(409, message);
 }
 
-// Entries are found by the second word of their line, whatever the line's
-// directive: a Pass rule above a Protect entry of the same template would be
-// found first. Only a name that leads to a Protect entry is edited.
+// The library finds Protect and Protection entries alike; the page edits
+// only Protect entries.
 bool IsProtectEntry(const confkit::Document &doc, const std::string &templ) {
     confkit::Record<ProtectRule> entry = doc.Protect(templ);
     return entry && entry->Directive && TokenMatch(entry->Directive, "Protect") && entry->Template;
@@ -72,7 +71,7 @@ void PutProtect(confkit::Document &doc, const Form &form) {
 void DeleteProtect(confkit::Document &doc, const Form &form) {
     const std::string templ = Word("template", Required(form, "template"));
     if (!IsProtectEntry(doc, templ)) Conflict("there is no Protect entry for that template");
-    doc.DeleteEntry(templ);
+    doc.DeleteProtect(templ);
 }
 
 void PutPics(confkit::Document &doc, const Form &form) {

@@ -5,7 +5,6 @@
 #include "common/text.h"
 #include "confkit/blocks/record_check.h"
 
-#include <algorithm>
 #include <memory>
 
 namespace confctl {
@@ -17,23 +16,42 @@ confkit::PutMode ModeOf(const std::string &mode) {
     return confkit::PutMode::Replace;
 }
 
-// The library finds an entry by the second word of its first line, whatever
-// its directive, and a delete or a replacing put removes that line or block.
-// Its directive is asked first, so that a name that a Pass rule or another
-// kind of block uses first is not taken for this kind's entry. False when
-// there is no entry of that name.
-bool RequireKind(const confkit::Document &doc, const std::string &name,
-                 const std::vector<std::string> &kinds, const std::string &label, bool mustExist) {
-    confkit::Record<ProtectRule> entry = doc.Protect(name);
-    std::string directive = entry && entry->Directive ? ascii::ToLower(entry->Directive) : "";
-    if (directive.empty()) {
-        if (mustExist) throw Failure(doc.Path() + ": no " + label + " named '" + name + "'");
-        return false;
+// A kind of entry as its subcommands see it: its label in messages, whether
+// the document has one of that name, and its delete. The library looks for
+// each kind among its own directives only.
+struct EntryKind {
+    const char *label;
+    bool (*has)(const confkit::Document &, const std::string &);
+    void (confkit::Document::*remove)(const std::string &);
+};
+
+// No get reads a Member block: its header is the first Member line whose
+// second word is the name, as the library finds it.
+bool HasMember(const confkit::Document &doc, const std::string &name) {
+    for (const Line &line : doc.Lines()) {
+        if (TokenMatch(line.text, "Member") && TokenMatch(TokenNext(line.text), name.c_str()))
+            return true;
     }
-    if (std::find(kinds.begin(), kinds.end(), directive) == kinds.end())
-        throw Failure(doc.Path() + ": the first entry named '" + name + "' is a '" + directive +
-                      "' line, not a " + label);
-    return true;
+    return false;
+}
+
+const EntryKind kProtectKind = {
+    "Protect or Protection entry",
+    [](const confkit::Document &doc, const std::string &name) { return !!doc.Protect(name); },
+    &confkit::Document::DeleteProtect};
+const EntryKind kLdapKind = {
+    "LDAPInfo block",
+    [](const confkit::Document &doc, const std::string &name) { return !!doc.LDAP(name); },
+    &confkit::Document::DeleteLDAP};
+const EntryKind kMemberKind = {"Member block", HasMember, &confkit::Document::DeleteMember};
+
+// False when there is no entry of that kind and name; a failure instead when
+// it must exist.
+bool Exists(const confkit::Document &doc, const EntryKind &kind, const std::string &name,
+            bool mustExist) {
+    if (kind.has(doc, name)) return true;
+    if (mustExist) throw Failure(doc.Path() + ": no " + kind.label + " named '" + name + "'");
+    return false;
 }
 
 // ---- protect ----
@@ -45,13 +63,10 @@ std::string ProtectName(const ProtectRule &rule) {
     return name ? name : "";
 }
 
-const std::vector<std::string> kProtectKinds = {"protect", "protection"};
-const char *const kProtectLabel = "Protect or Protection entry";
-
 int ProtectGet(const BlockOptions &o) {
     ReadSession session(o.file);
     const confkit::Document &doc = session.doc();
-    RequireKind(doc, o.name, kProtectKinds, kProtectLabel, true);
+    Exists(doc, kProtectKind, o.name, true);
     PrintRecord(doc.Protect(o.name), o.json);
     return kOk;
 }
@@ -66,31 +81,26 @@ int ProtectPut(const BlockOptions &o) {
     EditSession session(o.file, o.output);
     confkit::Document &doc = session.doc();
     bool replaces = o.mode == "replace" || ascii::EqualNoCase(rule->Directive, "Protection");
-    if (!replaces || !RequireKind(doc, anchor, kProtectKinds, kProtectLabel, false) ||
-        !SameRecord(*doc.Protect(anchor), *rule))
+    confkit::Record<ProtectRule> old = doc.Protect(anchor);
+    if (!replaces || !old || !SameRecord(*old, *rule))
         doc.PutProtect(*rule, anchor, ModeOf(o.mode));
     return session.Finish();
 }
 
-int DeleteEntry(const BlockOptions &o, const std::vector<std::string> &kinds,
-                const std::string &label) {
+int DeleteEntry(const BlockOptions &o, const EntryKind &kind) {
     EditSession session(o.file, o.output);
     confkit::Document &doc = session.doc();
-    if (RequireKind(doc, o.name, kinds, label, !o.ifExists)) doc.DeleteEntry(o.name);
+    if (Exists(doc, kind, o.name, !o.ifExists)) (doc.*kind.remove)(o.name);
     return session.Finish();
 }
 
 // ---- ldap and member ----
 
-const std::vector<std::string> kLdapKinds = {"ldapinfo"};
-const std::vector<std::string> kMemberKinds = {"member"};
-
 int LdapGet(const BlockOptions &o) {
     ReadSession session(o.file);
     const confkit::Document &doc = session.doc();
-    confkit::Record<LDAPRule> rule = doc.LDAP(o.name);
-    if (!rule) throw Failure(o.file + ": no LDAPInfo block named '" + o.name + "'");
-    PrintRecord(rule, o.json);
+    Exists(doc, kLdapKind, o.name, true);
+    PrintRecord(doc.LDAP(o.name), o.json);
     return kOk;
 }
 
@@ -99,25 +109,23 @@ int LdapGet(const BlockOptions &o) {
 // which for a Member block, that has no get, is never) changes nothing.
 template <class R, class Get, class Put>
 int PutNamedBlock(const BlockOptions &o, const std::string &kind, const std::string &label,
-                  const std::vector<std::string> &kinds, valuecheck::Verdict (*check)(const R &),
-                  Get get, Put put) {
+                  valuecheck::Verdict (*check)(const R &), Get get, Put put) {
     confkit::Record<R> rule = ReadRecord<R>(kind);
     if (!rule->Name) throw Failure("the " + label + " record needs a Name");
     Accept(check(*rule));
     std::string anchor = o.anchor.empty() ? rule->Name : o.anchor;
     EditSession session(o.file, o.output);
     confkit::Document &doc = session.doc();
-    if (o.mode != "replace" || !RequireKind(doc, anchor, kinds, label, false) ||
-        !get(doc, anchor, *rule))
-        put(doc, *rule, anchor, ModeOf(o.mode));
+    if (o.mode != "replace" || !get(doc, anchor, *rule)) put(doc, *rule, anchor, ModeOf(o.mode));
     return session.Finish();
 }
 
 int LdapPut(const BlockOptions &o) {
     return PutNamedBlock<LDAPRule>(
-        o, "LDAP", "LDAPInfo block", kLdapKinds, valuecheck::CheckLDAP,
+        o, "LDAP", "LDAPInfo block", valuecheck::CheckLDAP,
         [](const confkit::Document &doc, const std::string &name, const LDAPRule &rule) {
-            return SameRecord(*doc.LDAP(name), rule);
+            confkit::Record<LDAPRule> old = doc.LDAP(name);
+            return old && SameRecord(*old, rule);
         },
         [](confkit::Document &doc, const LDAPRule &rule, const std::string &anchor,
            confkit::PutMode mode) { doc.PutLDAP(rule, anchor, mode); });
@@ -125,7 +133,7 @@ int LdapPut(const BlockOptions &o) {
 
 int MemberPut(const BlockOptions &o) {
     return PutNamedBlock<MemberRule>(
-        o, "member", "Member block", kMemberKinds, valuecheck::CheckMember,
+        o, "member", "Member block", valuecheck::CheckMember,
         [](const confkit::Document &, const std::string &, const MemberRule &) { return false; },
         [](confkit::Document &doc, const MemberRule &rule, const std::string &anchor,
            confkit::PutMode mode) { doc.PutMember(rule, anchor, mode); });
@@ -138,18 +146,18 @@ void AddBlockCommands(CLI::App &app, Runner &run) {
     AddGet(protect, run, "Protect or Protection entry", ProtectGet);
     AddPut(protect, run, "Protect or Protection entry", ProtectPut);
     AddDelete(protect, run, "Protect or Protection entry",
-              [](const BlockOptions &o) { return DeleteEntry(o, kProtectKinds, kProtectLabel); });
+              [](const BlockOptions &o) { return DeleteEntry(o, kProtectKind); });
 
     CLI::App *ldap = AddGroup(app, "ldap", "LDAPInfo blocks");
     AddGet(ldap, run, "LDAPInfo block", LdapGet);
     AddPut(ldap, run, "LDAPInfo block", LdapPut);
     AddDelete(ldap, run, "LDAPInfo block",
-              [](const BlockOptions &o) { return DeleteEntry(o, kLdapKinds, "LDAPInfo block"); });
+              [](const BlockOptions &o) { return DeleteEntry(o, kLdapKind); });
 
     CLI::App *member = AddGroup(app, "member", "Member blocks");
     AddPut(member, run, "Member block", MemberPut);
     AddDelete(member, run, "Member block",
-              [](const BlockOptions &o) { return DeleteEntry(o, kMemberKinds, "Member block"); });
+              [](const BlockOptions &o) { return DeleteEntry(o, kMemberKind); });
 }
 
 } // namespace confctl

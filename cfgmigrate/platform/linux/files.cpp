@@ -26,17 +26,31 @@ bool RenameExclusive(const std::string &from, const std::string &to) {
 
 } // namespace
 
-std::FILE *os::OpenBytes(const char *path) {
-    std::FILE *stream = std::fopen(NativePath(path).c_str(), "rb");
-    if (!stream) return nullptr;
-    // A folder cannot be opened as a file, as on the product's own system.
+std::FILE *OpenRegularFile(const std::string &native_path) {
+    // Without O_NONBLOCK the open of a FIFO waits for a writer.
+    const int fd = open(native_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
     struct stat info {};
-    if (fstat(fileno(stream), &info) != 0 || S_ISDIR(info.st_mode)) {
-        std::fclose(stream);
-        errno = EISDIR;
+    const int cause = fstat(fd, &info) != 0   ? errno
+                      : S_ISREG(info.st_mode) ? 0
+                      : S_ISDIR(info.st_mode) ? EISDIR
+                                              : EINVAL;
+    if (cause != 0) {
+        close(fd);
+        errno = cause;
         return nullptr;
     }
+    const int flags = fcntl(fd, F_GETFL);
+    std::FILE *stream =
+        flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : fdopen(fd, "rb");
+    if (!stream) close(fd);
     return stream;
+}
+
+// A folder cannot be opened as a file, as on the product's own system, and
+// neither can anything else that is not a regular file.
+std::FILE *os::OpenBytes(const char *path) {
+    return OpenRegularFile(NativePath(path));
 }
 
 bool RenameNoReplace(const char *from, const char *to) {

@@ -1,13 +1,13 @@
 // Registry keys over the registry file: opening a key under the root reads
 // the file; keys opened under an open key share what it read.
+#include "paths.h"
 #include "platform/platform.h"
 #include "platform/system.h"
 #include "registry_file.h"
 
 #include "common/text.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <memory>
 #include <set>
 
@@ -28,11 +28,17 @@ std::set<RegistryKey> &OpenKeys() {
     return keys;
 }
 
+// Null when the file is missing, unreadable or not a regular file.
 std::shared_ptr<const RegistryImage> LoadRegistryFile() {
-    std::ifstream in(RegistryFilePath(), std::ios::binary);
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> in(OpenRegularFile(RegistryFilePath()),
+                                                        std::fclose);
     if (!in) return nullptr;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return nullptr;
+    std::string bytes;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
+        bytes.append(buffer, got);
+    if (std::ferror(in.get())) return nullptr;
     return std::make_shared<const RegistryImage>(ParseRegistryFile(bytes));
 }
 

@@ -183,7 +183,8 @@ TEST(LDAPMemberWrite, PlacementAmongBlocks) {
     EXPECT_EQ(PutLDAP(text, Named("n"), "a", 2),
               "Port 80\nLDAPInfo a {\n Host x\n}\n" + std::string(kNew) +
                   "Hostname h\nLDAPInfo b {\n Host y\n}\nPass /p/* /q/*\n");
-    // A one-line entry in mode 2: after the next line holding "}".
+    // A line of another directive is not the named entry: after the last
+    // block of its kind.
     EXPECT_EQ(PutLDAP(text, Named("n"), "h", 2),
               "Port 80\nLDAPInfo a {\n Host x\n}\nHostname h\nLDAPInfo b {\n Host y\n}\n" +
                   std::string(kNew) + "Pass /p/* /q/*\n");
@@ -199,11 +200,16 @@ TEST(LDAPMemberWrite, PlacementAmongBlocks) {
               "Port 80\nPass /p/* /q/*" + std::string(kNew));
 }
 
-TEST(LDAPMemberWrite, ReplacementFindsAnyDirectiveOfThatName) {
+TEST(LDAPMemberWrite, ReplacementFindsOnlyItsOwnKind) {
     const std::string text = "Member m {\n RCAAddr a\n}\nMember k {\n RCAAddr b\n}\n";
-    // An LDAPInfo block takes the place of the Member block of that name,
-    // which began the document, without entering the next block.
-    EXPECT_EQ(PutLDAP(text, Named("n"), "m", 3), std::string(kNew) + "Member k {\n RCAAddr b\n}\n");
+    // The Member block of that name is no LDAPInfo block to replace.
+    EXPECT_EQ(PutLDAP(text, Named("n"), "m", 3), text + kNew);
+    // A Member block that began the document is replaced without entering
+    // the next block.
+    DocPtr first(MakeDoc(text));
+    MemberRule m1 = Member("m1");
+    ASSERT_EQ(HTTPDPutMemberRule(first.get(), &m1, "m", 3), 1);
+    EXPECT_EQ(DocText(first.get()), MemberText("m1") + "Member k {\n RCAAddr b\n}\n");
     DocPtr doc(MakeDoc(text));
     MemberRule m = Member("k2");
     ASSERT_EQ(HTTPDPutMemberRule(doc.get(), &m, "k", 3), 1);
@@ -288,9 +294,9 @@ TEST(LDAPMemberWrite, WrittenDocumentOnDisk) {
     MemberRule m = Member("m");
     ASSERT_EQ(HTTPDPutMemberRule(doc, &m, "a", 1), 1);
     ASSERT_EQ(HTTPDConfigClose(doc, 1), 0);
-    EXPECT_EQ(testsupport::ReadFile(path),
-              "Port 80\r\n" + MemberText("m", "\r\n") +
-                  "LDAPInfo a {\r\n  Host x\r\n}\r\n"
-                  "LDAPInfo b {\r\n      Host                     y\r\n"
-                  "      ServerDN                 \"cn=x\"\r\n}\r\n");
+    // The Member block is put at the end: "a" names no Member block.
+    EXPECT_EQ(testsupport::ReadFile(path), "Port 80\r\nLDAPInfo a {\r\n  Host x\r\n}\r\n"
+                                           "LDAPInfo b {\r\n      Host                     y\r\n"
+                                           "      ServerDN                 \"cn=x\"\r\n}\r\n" +
+                                               MemberText("m", "\r\n"));
 }

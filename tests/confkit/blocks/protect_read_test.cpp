@@ -56,13 +56,7 @@ TEST(ProtectRead, OneLineEntries) {
     EXPECT_STREQ(r->SetupName, "s2");
     EXPECT_EQ(r->Address, kNoAddress); // empty, not null
 
-    // The name is looked up as the second token of any line.
-    r = Get(doc.get(), "/p/*");
-    ASSERT_TRUE(r);
-    EXPECT_STREQ(r->Directive, "Pass");
-    EXPECT_STREQ(r->Template, "/p/*");
-    EXPECT_STREQ(r->SetupName, "/q/*");
-
+    EXPECT_FALSE(Get(doc.get(), "/p/*")); // a Pass rule is no entry
     EXPECT_FALSE(Get(doc.get(), "/nope/*"));
     EXPECT_FALSE(Get(doc.get(), nullptr));
     EXPECT_FALSE(Get(nullptr, "/a/*"));
@@ -179,25 +173,21 @@ TEST(ProtectDelete, OneLineEntriesAndBlocks) {
                        "Protect /b/* { }\n"
                        "Protect /c/* s\n"
                        "Hostname h\n"));
-    // The Pass rule shares the name: it goes first.
-    Line *after = HTTPDDeleteProtectRule(doc.get(), "/P/*");
-    ASSERT_NE(after, nullptr);
-    EXPECT_STREQ(after->text, "Protect /a/* {\n");
     // Through the first closing line, whatever opens inside the block.
-    after = HTTPDDeleteProtectRule(doc.get(), "/a/*");
+    Line *after = HTTPDDeleteProtectRule(doc.get(), "/A/*");
     ASSERT_NE(after, nullptr);
     EXPECT_STREQ(after->text, "Protect /b/* { }\n");
-    after = HTTPDDeleteLDAPRule(doc.get(), "/b/*"); // a header that closes itself
+    after = HTTPDDeleteProtectRule(doc.get(), "/b/*"); // a header that closes itself
     EXPECT_STREQ(after->text, "Protect /c/* s\n");
-    after = HTTPDDeleteMemberRule(doc.get(), "/c/*");
+    after = HTTPDDeleteProtectRule(doc.get(), "/c/*");
     EXPECT_STREQ(after->text, "Hostname h\n");
-    EXPECT_EQ(DocText(doc.get()), "Port 80\nHostname h\n");
+    EXPECT_EQ(DocText(doc.get()), "Port 80\nPass /p/* /q/*\nHostname h\n");
     EXPECT_TRUE(ListWellFormed(doc->first));
 
     EXPECT_EQ(HTTPDDeleteProtectRule(doc.get(), "/zz"), nullptr);
     EXPECT_EQ(HTTPDDeleteProtectRule(doc.get(), nullptr), nullptr);
     EXPECT_EQ(HTTPDDeleteProtectRule(nullptr, "/a/*"), nullptr);
-    EXPECT_EQ(DocText(doc.get()), "Port 80\nHostname h\n");
+    EXPECT_EQ(DocText(doc.get()), "Port 80\nPass /p/* /q/*\nHostname h\n");
 }
 
 TEST(ProtectDelete, AtTheDocumentsEnds) {

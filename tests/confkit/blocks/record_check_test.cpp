@@ -33,6 +33,9 @@ const char *Filling(std::size_t fixed, bool more, bool spaced = false) {
     return s.c_str();
 }
 
+const char kForeignDirective[] = "Directive: is neither Protect nor Protection, the only lines a "
+                                 "protection entry is looked up among";
+
 template <class R> struct Row {
     std::function<void(R &)> edit;
     std::string refusal; // empty: written
@@ -89,13 +92,9 @@ TEST(RecordCheck, ProtectRecords) {
          "Address: begins with \"#\", which makes it a comment"},
         {[](ProtectRule &r) { r.Directive = S(""); },
          "Directive: is empty; its header line needs a word there"},
-        {[](ProtectRule &r) { r.Directive = S("Mask"); },
-         "Directive: is the keyword Mask, and the block has no line of its own for it"},
-        {[](ProtectRule &r) {
-             r.Directive = S("Mask");
-             r.Mask = S("m");
-         },
-         ""},
+        {[](ProtectRule &r) { r.Directive = S("Mask"); }, kForeignDirective},
+        {[](ProtectRule &r) { r.Directive = S("Pass"); }, kForeignDirective},
+        {[](ProtectRule &r) { r.Directive = S("PROTECTION"); }, ""},
         {[](ProtectRule &r) {
              r.SetupName = S("s");
              r.Template = S(Filling(12, true));
