@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
+
+#include <unistd.h>
 
 namespace {
 
@@ -37,8 +40,11 @@ class Served : public ::testing::Test {
         return admin::Serve(request, site_, nullptr);
     }
 
-    admin::Response Post(const std::string &fields, const admin::Hooks &hooks = {}) {
+    // afterGet, when set, runs between the page's GET and the post.
+    admin::Response Post(const std::string &fields, const admin::Hooks &hooks = {},
+                         const std::function<void()> &afterGet = {}) {
         const std::string page = Get().body;
+        if (afterGet) afterGet();
         const std::string body = "token=" + Match(page, "name=\"token\" value=\"(\\w+)\"") +
                                  "&version=" + Match(page, "name=\"version\" value=\"(\\w+)\"") +
                                  "&" + fields;
@@ -71,6 +77,78 @@ TEST_F(Served, AFileChangedWhileSavingIsNotOverwrittenAndTheAnswerSaysSo) {
     }
     EXPECT_EQ(status, 409);
     EXPECT_EQ(ReadFile(site_.config), theirs);
+}
+
+int StatusOf(const std::function<admin::Response()> &request, std::string &message) {
+    try {
+        request();
+    } catch (const admin::HttpError &e) {
+        message = e.what();
+        return e.status();
+    }
+    return 200;
+}
+
+// A save that would lose text the form does not change needs the preview's
+// check box, which the preview offers only then and never carries over.
+TEST_F(Served, ASaveThatWouldLoseTextNeedsTheCheckBox) {
+    const std::string text = "Port 8080\r\nWelcome\r\n# end\x1a tail\r\n";
+    WriteFile(site_.config, text);
+    const std::string loss = "line 2, and the 7 bytes after the Ctrl-Z byte on line 3";
+    const std::string preview = Post("op=settings&Port=81&accept-loss=yes").body;
+    for (const std::string &piece :
+         {"would also lose " + loss, std::string("<li>line 2: a line of a single word ("),
+          std::string("<li>line 3: a Ctrl-Z byte ends the file")})
+        EXPECT_NE(preview.find(piece), std::string::npos) << piece << "\n" << preview;
+    EXPECT_EQ(Count(preview, "name=\"accept-loss\""), 1u);
+    EXPECT_NE(preview.find("<input type=\"checkbox\" name=\"accept-loss\" value=\"yes\">"),
+              std::string::npos);
+    for (const char *refused : {"", "&accept-loss=no", "&accept-loss=yes&accept-loss=yes"}) {
+        std::string message;
+        EXPECT_EQ(
+            StatusOf([&] { return Post(std::string("op=settings&step=apply&Port=81") + refused); },
+                     message),
+            409)
+            << refused;
+        EXPECT_NE(message.find("would also lose " + loss +
+                               ", which this form does not change; "
+                               "nothing was saved"),
+                  std::string::npos)
+            << message;
+        EXPECT_EQ(ReadFile(site_.config), text);
+    }
+    const std::string saved = Post("op=settings&step=apply&Port=81&accept-loss=yes").body;
+    EXPECT_NE(saved.find("As accepted, writing the file lost " + loss), std::string::npos);
+    EXPECT_EQ(ReadFile(site_.config).find("Welcome"), std::string::npos);
+    // Nothing left to lose: no check box.
+    const std::string clean = Post("op=settings&Port=82").body;
+    EXPECT_EQ(clean.find("accept-loss"), std::string::npos);
+    EXPECT_NE(clean.find("<p id=\"loss\">Nothing.</p>"), std::string::npos);
+}
+
+// A file with a NUL byte or beyond the size limit is shown and edited by no
+// request; the size alone refuses a sparse file at once.
+TEST_F(Served, AFileThatIsNotTextIsRefused) {
+    struct Case {
+        std::string text;
+        long size;
+        std::string why;
+    } cases[] = {{std::string("Port 80\r\n\0", 10), 10, "NUL byte at offset 9"},
+                 {"Port 80\r\n", 65L << 20, "larger than the limit of 67108864 bytes"}};
+    for (const Case &c : cases) {
+        std::string get, post;
+        WriteFile(site_.config, "Port 80\r\n");
+        const auto swap = [&] {
+            WriteFile(site_.config, c.text);
+            ASSERT_EQ(truncate(site_.config.c_str(), c.size), 0);
+        };
+        EXPECT_EQ(StatusOf([&] { return Post("op=settings&Port=81", {}, swap); }, post), 500);
+        EXPECT_EQ(StatusOf([&] { return Get(); }, get), 500);
+        for (const std::string &message : {get, post})
+            EXPECT_NE(message.find("the configuration file is refused: "), std::string::npos)
+                << message;
+        EXPECT_NE(get.find(c.why), std::string::npos) << get;
+    }
 }
 
 // Values whoever wrote them: each shows as text, exactly as in the file, and

@@ -3,7 +3,8 @@
 # (connection local, one configuration file each, named by a host variable):
 # the first run makes the declared state, the second changes nothing, check
 # mode reports a change and writes nothing, diff mode prints confctl's diff,
-# and a refused value fails the task with confctl's message.
+# a refused value fails the task with confctl's message, and so does a save
+# that would lose a line, unless the task accepts the loss.
 # Usage: run.sh CONFCTL SOURCE_DIR
 set -euo pipefail
 confctl=$1 source=$2
@@ -79,4 +80,16 @@ if play "$here/refused.yml" >"$work/refused.out"; then cat "$work/refused.out"; 
 grep -q 'confctl: ServerID: holds \\"}\\", which changes where a block ends' "$work/refused.out" ||
   { cat "$work/refused.out"; fail "the task does not give confctl's message"; }
 [ "$(state)" = "$before" ] || fail "a refused value changed a file"
+# A save that would lose a bare-word line fails, in check mode too, unless accepted.
+printf 'Port 80\r\nWelcome\r\n' >"$work/loss.conf"
+for mode in --check ""; do
+  if play "$here/loss.yml" -e "loss_conf=$work/loss.conf" $mode >"$work/loss.out"; then
+    cat "$work/loss.out"; fail "an edit that loses a line passed ${mode:-without check mode}"
+  fi
+  grep -q 'would also lose line 2' "$work/loss.out" || { cat "$work/loss.out"; fail "no loss named"; }
+  [ "$(cat "$work/loss.conf")" = $'Port 80\r\nWelcome\r' ] || fail "a refused loss changed the file"
+done
+play "$here/loss.yml" -e "loss_conf=$work/loss.conf" -e accept=true >"$work/loss.out" ||
+  { cat "$work/loss.out"; fail "an accepted loss failed"; }
+[ "$(cat "$work/loss.conf")" = $'Port 80\r\nPass /extra/* /srv/extra/*\r' ] || fail "the accepted edit was not saved"
 echo "ansible collection: all checks passed"

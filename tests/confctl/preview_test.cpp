@@ -87,13 +87,14 @@ TEST(Preview, NamesIncidentalChangesAndLeavesTheFileAlone) {
         preview::Compute(path, preview::ReadFileBytes(path), unedited, *doc.get());
     EXPECT_TRUE(change.changed());
     EXPECT_EQ(change.after, "Port 80\r\nPass /a/*\r\nPass /b/*\r\n");
-    EXPECT_EQ(change.incidental,
-              (std::vector<std::string>{
-                  "line 2: a line of a single word ('Welcome') is left out by the writer",
-                  "2 line(s) end with LF alone; written back they end with CR LF"}));
-    EXPECT_EQ(change.lost, 1u);
+    EXPECT_EQ(preview::LossNotes(change),
+              std::vector<std::string>{
+                  "line 2: a line of a single word ('Welcome') is left out by the writer"});
+    EXPECT_EQ(change.incidental, std::vector<std::string>{"2 line(s) end with LF alone; "
+                                                          "written back they end with CR LF"});
+    EXPECT_TRUE(change.loses());
     EXPECT_EQ(Patched(dir, before, change.diff), change.after);
-    EXPECT_EQ(preview::Render(change).rfind("# line 2: a line of a single word", 0), 0u);
+    EXPECT_EQ(preview::Render(change).rfind("# lost: line 2: a line of a single word", 0), 0u);
 
     struct stat now {};
     ASSERT_EQ(stat(path.c_str(), &now), 0);

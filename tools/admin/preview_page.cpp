@@ -36,9 +36,31 @@ std::string Summary(const preview::Change &change, const std::string &name) {
     if (!change.changed())
         return "Applying this form changes nothing in " + name + "; Apply would save nothing.";
     const DiffCount n = CountLines(change.diff);
+    const std::string loss =
+        change.loses() ? " Writing the file back would also lose " + preview::LossSummary(change) +
+                             ", which this form does not change: Apply saves only when you "
+                             "accept that below."
+                       : "";
     return "Applying this form would write " + name + " with " + std::to_string(n.removed) +
-           " line(s) removed and " + std::to_string(n.added) +
-           " added. Nothing has been saved yet.";
+           " line(s) removed and " + std::to_string(n.added) + " added." + loss +
+           " Nothing has been saved yet.";
+}
+
+std::string List(const char *id, const std::vector<std::string> &items, const char *none) {
+    if (items.empty()) return std::string("<p id=\"") + id + "\">" + none + "</p>\n";
+    std::string out = std::string("<ul id=\"") + id + "\">\n";
+    for (const std::string &item : items)
+        out += "<li>" + HtmlEscape(item) + "</li>\n";
+    return out + "</ul>\n";
+}
+
+// The check box that accepts the loss, when there is one.
+std::string AcceptLoss(const preview::Change &change) {
+    if (!change.loses()) return "";
+    return std::string("<p><label><input type=\"checkbox\" name=\"") + kAcceptLossField +
+           "\" value=\"" + kAcceptLossValue +
+           "\"> Save all the same: the lines and bytes listed under \"What the save would "
+           "lose\" are lost</label></p>\n";
 }
 
 } // namespace
@@ -70,17 +92,13 @@ std::string RenderPreviewPage(const PreviewPage &p) {
     out += p.change.diff.empty()
                ? "<p id=\"diff\">No line of the file changes.</p>\n"
                : "<pre class=\"diff\" id=\"diff\">" + DiffHtml(p.change.diff) + "</pre>\n";
-    out += "<h2>What else the save would change</h2>\n";
-    if (p.change.incidental.empty()) {
-        out += "<p id=\"incidental\">Nothing else.</p>\n";
-    } else {
-        out += "<ul id=\"incidental\">\n";
-        for (const std::string &note : p.change.incidental)
-            out += "<li>" + HtmlEscape(note) + "</li>\n";
-        out += "</ul>\n";
-    }
+    const std::vector<std::string> none;
+    out += "<h2>What the save would lose</h2>\n" +
+           List("loss", p.change.changed() ? preview::LossNotes(p.change) : none, "Nothing.");
+    out += "<h2>What else the save would change</h2>\n" +
+           List("incidental", p.change.incidental, "Nothing else.");
     out += "<form id=\"apply\" method=\"post\" action=\"" + HtmlEscape(p.action) + "\">\n" +
-           page::HiddenInputs(p.fields) +
+           page::HiddenInputs(p.fields) + AcceptLoss(p.change) +
            "<div class=\"actions\">\n<button type=\"submit\" name=\"" + kStepField + "\" value=\"" +
            kApplyStep + "\">Apply</button>\n<a id=\"cancel\" " +
            "class=\"button secondary\" href=\"" + HtmlEscape(p.action.empty() ? "./" : p.action) +

@@ -1,6 +1,8 @@
 // The page that shows what applying a form would write, before anything is
 // written: the unified diff of the file (as confctl --dry-run prints it), what
-// else the save would change, and "Apply" and "Cancel".
+// the save would lose besides the form's change and what else it would
+// change, and "Apply" and "Cancel". When the save would lose anything, Apply
+// saves only with the check box that accepts the loss ticked.
 #ifndef ADMIN_PREVIEW_PAGE_H
 #define ADMIN_PREVIEW_PAGE_H
 
@@ -16,6 +18,9 @@ namespace admin {
 // "apply".
 constexpr const char *kStepField = "step";
 constexpr const char *kApplyStep = "apply";
+// The check box of the preview that accepts a loss, and its value.
+constexpr const char *kAcceptLossField = "accept-loss";
+constexpr const char *kAcceptLossValue = "yes";
 
 struct PreviewPage {
     std::string config;      // the file's path, shown in the header

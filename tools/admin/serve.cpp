@@ -35,6 +35,8 @@ void Open(std::optional<Access> &slot, const std::string &config, Args... args) 
     if (config.empty()) throw HttpError(500, "no configuration file is set for the page");
     try {
         slot.emplace(config, args...);
+    } catch (const textcheck::NotText &e) {
+        throw HttpError(500, "the configuration file is refused: " + e.why());
     } catch (const configlock::LockError &) {
         struct stat st {};
         if (::stat(config.c_str(), &st) != 0)
@@ -88,6 +90,8 @@ std::string WhatWasSaved(const preview::Change &change, const std::string &name)
     const DiffCount n = CountLines(change.diff);
     std::string message = "Saved " + name + ": " + std::to_string(n.removed) +
                           " line(s) removed and " + std::to_string(n.added) + " added.";
+    if (change.loses())
+        message += " As accepted, writing the file lost " + preview::LossSummary(change) + ".";
     const std::size_t shown = std::min<std::size_t>(change.incidental.size(), 3);
     for (std::size_t i = 0; i < shown; ++i)
         message += (i == 0 ? " Writing the file also changed: " : "; ") + change.incidental[i];
@@ -97,12 +101,24 @@ std::string WhatWasSaved(const preview::Change &change, const std::string &name)
 }
 
 // The submitted form again, for the preview's Apply: everything but the
-// token (the preview has its own) and the step.
+// token (the preview has its own), the step and the acceptance of a loss,
+// which only the preview's own check box gives.
 page::FormFields Resubmitted(const Form &form, const std::string &key) {
     page::FormFields fields = {{kTokenField, TokenFor(key)}};
     for (const auto &[name, value] : form.Fields())
-        if (name != kTokenField && name != kStepField) fields.emplace_back(name, value);
+        if (name != kTokenField && name != kStepField && name != kAcceptLossField)
+            fields.emplace_back(name, value);
     return fields;
+}
+
+// Refuses a save that would lose text the form does not change, unless the
+// preview's check box accepted the loss.
+void CheckLoss(const Form &form, const preview::Change &change) {
+    if (!change.loses() || form.All(kAcceptLossField) == std::vector<std::string>{kAcceptLossValue})
+        return;
+    throw HttpError(409, "writing the file back would also lose " + preview::LossSummary(change) +
+                             ", which this form does not change; nothing was saved. Tick the "
+                             "box on the preview to accept the loss.");
 }
 
 Response PreviewPost(const Form &form, const Site &site, const std::string &action,
@@ -125,6 +141,7 @@ std::string ApplyAndSave(const Form &form, const Site &site, const Hooks &hooks)
     const preview::Change change = edit->Preview();
     const std::string name = FileName(site.config);
     if (!change.changed()) return "Nothing was saved: the form changes nothing in " + name + ".";
+    CheckLoss(form, change);
     if (hooks.beforeWrite) hooks.beforeWrite();
     try {
         edit->Save();

@@ -1,31 +1,28 @@
 #include "config_edit.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include <sys/stat.h>
 
 namespace configedit {
 
-confkit::Document OpenExisting(const std::string &path) {
+confkit::Document OpenExisting(const std::string &path, std::uint64_t maxSize) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) throw std::runtime_error(path + ": " + std::strerror(errno));
     if (!S_ISREG(st.st_mode)) throw std::runtime_error(path + ": not a regular file");
-    std::FILE *probe = std::fopen(path.c_str(), "rb");
-    if (!probe) throw std::runtime_error(path + ": " + std::strerror(errno));
-    std::fclose(probe);
+    textcheck::Check(path, maxSize); // reads it, so it is readable
     return confkit::Document::Open(path);
 }
 
-Reading::Reading(const std::string &path)
-    : lock_(path, configlock::Mode::Read), doc_(OpenExisting(path)) {}
+Reading::Reading(const std::string &path, std::uint64_t maxSize)
+    : lock_(path, configlock::Mode::Read), doc_(OpenExisting(path, maxSize)) {}
 
 // The bytes are read after the open: a file that changes in between is one
 // that the library's check at save refuses to overwrite.
-Editing::Editing(const std::string &path, bool dryRun)
+Editing::Editing(const std::string &path, bool dryRun, std::uint64_t maxSize)
     : lock_(path, dryRun ? configlock::Mode::Read : configlock::Mode::Write),
-      doc_(OpenExisting(path)), before_(preview::ReadFileBytes(path)),
+      doc_(OpenExisting(path, maxSize)), before_(preview::ReadFileBytes(path)),
       unedited_(preview::SavedBytes(*doc_.get())) {}
 
 preview::Change Editing::Preview() const {

@@ -12,7 +12,9 @@
 #include "config_lock.h"
 #include "confkit.hpp"
 #include "preview.h"
+#include "text_check.h"
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -21,8 +23,10 @@ namespace configedit {
 // Opens an existing, readable regular file. The library would create a
 // missing file, and would read an unreadable one as empty: a query must not
 // create files, and an edit must not write an empty body over a file it
-// could not read. Throws std::runtime_error naming the file and the cause.
-confkit::Document OpenExisting(const std::string &path);
+// could not read. A file beyond maxSize bytes or with a NUL byte is refused
+// before it is read (text_check.h), with textcheck::NotText. Throws
+// std::runtime_error naming the file and the cause.
+confkit::Document OpenExisting(const std::string &path, std::uint64_t maxSize);
 
 // The file changed on disk between the open and the save: another program
 // wrote it. Nothing was written.
@@ -34,7 +38,7 @@ class LostRace : public std::runtime_error {
 // A configuration read under the shared lock, held while the object lives.
 class Reading {
   public:
-    explicit Reading(const std::string &path);
+    explicit Reading(const std::string &path, std::uint64_t maxSize = textcheck::kDefaultMaxSize);
     const confkit::Document &doc() const { return doc_; }
 
   private:
@@ -46,11 +50,12 @@ class Reading {
 // so that editors take turns. A dry run only reads, under the shared lock.
 class Editing {
   public:
-    Editing(const std::string &path, bool dryRun);
+    Editing(const std::string &path, bool dryRun,
+            std::uint64_t maxSize = textcheck::kDefaultMaxSize);
     confkit::Document &doc() { return doc_; }
     // The file's bytes as they were read.
     const std::string &bytes() const { return before_; }
-    // The change the edit makes so far.
+    // The change the edit makes so far, with what its save would lose.
     preview::Change Preview() const;
     // Writes the document back. Throws LostRace when the file changed since
     // it was read, confkit::Error when it cannot be written; the file is left

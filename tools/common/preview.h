@@ -1,13 +1,13 @@
 // The preview of an edit of a configuration file: what a save would write,
-// as a unified diff of the file's bytes, and the changes that the save makes
-// besides the edit. confctl prints it for --dry-run, --diff and --json, and
-// the administration page shows it before an edit is applied.
+// as a unified diff of the file's bytes, what the save would lose besides
+// the edit, and the changes it makes besides the edit that lose nothing. confctl prints it for
+// --dry-run, --diff and --json, and the administration page shows it before an edit is applied.
 //
 //   std::string before = preview::ReadFileBytes(path);  // under the lock
 //   std::string unedited = preview::SavedBytes(*doc.get());
 //   ... edit doc ...
 //   preview::Change change = preview::Compute(path, before, unedited, *doc.get());
-//   if (change.changed()) { show preview::Render(change); write doc; }
+//   if (change.changed()) { show preview::Render(change); refuse a loss; write doc; }
 //
 // When changed() is false the edit left the document as it was: nothing is
 // to be saved, and a caller shows no diff (diff may still show what a save
@@ -16,6 +16,7 @@
 #define TOOLS_COMMON_PREVIEW_H
 
 #include "confkit.h"
+#include "writeback.h"
 
 #include <cstddef>
 #include <string>
@@ -33,19 +34,34 @@ std::string ReadFileBytes(const std::string &path);
 std::string SavedBytes(const ConfigDocument &doc);
 
 struct Change {
-    std::string unedited;                // what a save of the unedited document writes
-    std::string after;                   // what the save of the edited document writes
-    std::vector<std::string> incidental; // one note per incidental change (before vs unedited)
-    std::size_t lost = 0;                // lines of the file among them that are lost or changed
+    std::string unedited; // what a save of the unedited document writes
+    std::string after;    // what the save of the edited document writes
+    // What the save loses besides the edit, in line order: lines of one bare
+    // word it leaves out and the bytes after a Ctrl-Z byte, which the
+    // library never read. Lines the edit itself removes are not among them.
+    std::vector<writeback::Finding> loss;
+    std::vector<std::string> incidental; // changes that lose nothing (line ends), one note each
     std::string diff;                    // unified diff before -> after, "" when equal
     bool changed() const { return after != unedited; } // the edit changed the document
+    // A save of the change loses something: the edit must be refused unless
+    // the loss is accepted.
+    bool loses() const { return changed() && !loss.empty(); }
 };
 
 // label names the file in the diff's "---" and "+++" lines.
 Change Compute(const std::string &label, const std::string &before, const std::string &unedited,
                const ConfigDocument &edited);
 
-// The incidental notes as "# " lines, then the diff: what confctl prints.
+// One "line N: why" text per finding of the loss.
+std::vector<std::string> LossNotes(const Change &change);
+
+// The loss in a few words for a refusal, with the lines named and the bytes
+// counted: "lines 3 and 9 (2 lines), and the 9404 bytes after the Ctrl-Z
+// byte on line 80".
+std::string LossSummary(const Change &change);
+
+// The loss as "# lost: " lines, the incidental notes as "# " lines, then the
+// diff: what confctl prints.
 std::string Render(const Change &change);
 
 // A unified diff of two texts, line by line, with three lines of context;

@@ -180,9 +180,10 @@ Losses Compare(const std::string &original, const std::string &written) {
         std::size_t line = lines.empty() || lines.back().lf ? lines.size() + 1 : lines.size();
         std::size_t after = original.size() - ctrlZ - 1;
         if (after > 0)
-            losses.findings.push_back({line, "a Ctrl-Z byte ends the file for the library: the " +
-                                                 std::to_string(after) +
-                                                 " bytes after it are lost"});
+            losses.findings.push_back({line,
+                                       "a Ctrl-Z byte ends the file for the library: the " +
+                                           std::to_string(after) + " bytes after it are lost",
+                                       after});
         else
             losses.notes.push_back("the Ctrl-Z byte that ends the file is not written back");
     }

@@ -22,10 +22,13 @@ struct PhysicalLine {
 };
 std::vector<PhysicalLine> SplitLines(const std::string &bytes);
 
-// A line of the file that the save loses or changes, and why.
+// A line of the file that the save loses or changes, and why; or the text
+// after a Ctrl-Z byte, which the library does not read (bytes > 0, line the
+// line the byte stands on).
 struct Finding {
     std::size_t line;
     std::string message;
+    std::size_t bytes = 0;
 };
 
 struct Losses {

@@ -38,7 +38,8 @@ inline void Accept(const valuecheck::Verdict &verdict) {
 // once the whole command line has been parsed.
 using Runner = std::function<int()>;
 
-// A subcommand of parent that works on one configuration file, named first.
+// A subcommand of parent that works on one configuration file, named first,
+// with the option --max-size that sets MaxFileSize().
 CLI::App *AddFileCommand(CLI::App &parent, const std::string &name, const std::string &description,
                          std::string &file);
 // A subcommand that only groups others (protect, pics clause, ...); one of
@@ -59,17 +60,27 @@ void AddCheckCommand(CLI::App &app, Runner &run);
 void AddRenderCommand(CLI::App &app, Runner &run);
 void AddHistoryCommands(CLI::App &app, Runner &run);
 
+// The largest configuration file that the command reads (--max-size); a
+// larger one is refused before it is read.
+std::uint64_t MaxFileSize();
+
 // A document read under the shared lock of the configuration: writers that
 // follow the lock protocol wait until it is released.
-using ReadSession = configedit::Reading;
+class ReadSession : public configedit::Reading {
+  public:
+    explicit ReadSession(const std::string &path) : Reading(path, MaxFileSize()) {}
+};
 
 // How an editing subcommand shows its change: --dry-run prints it and writes
 // nothing, --diff prints it and writes, --json prints one object
-// {"changed", "diff", "incidental"} in place of the text.
+// {"changed", "diff", "incidental", "loss"} in place of the text. An edit
+// whose save would lose text besides the change is refused unless
+// --accept-loss says the loss is meant.
 struct ChangeOutput {
     bool dryRun = false;
     bool diff = false;
     bool json = false;
+    bool acceptLoss = false;
 };
 void AddChangeOptions(CLI::App *sub, ChangeOutput &output);
 
@@ -82,7 +93,9 @@ class EditSession {
     confkit::Document &doc() { return edit_.doc(); }
     // Shows the change as asked, and writes the file when the edit changed
     // the document and this is no dry run: an edit that changes nothing
-    // leaves the file's bytes and modification time alone.
+    // leaves the file's bytes and modification time alone. Throws Failure,
+    // a dry run too, when the save would lose text that the edit does not
+    // touch and the loss is not accepted.
     int Finish();
 
   private:

@@ -10,28 +10,44 @@
 
 namespace confctl {
 
+namespace {
+
+std::uint64_t maxFileSize = textcheck::kDefaultMaxSize;
+
+} // namespace
+
+std::uint64_t MaxFileSize() {
+    return maxFileSize;
+}
+
 void AddChangeOptions(CLI::App *sub, ChangeOutput &output) {
     sub->add_flag("--dry-run", output.dryRun,
                   "print what would change (a unified diff) and write nothing");
     sub->add_flag("--diff", output.diff, "print the change (a unified diff) and write it");
     sub->add_flag("--json", output.json,
-                  "print {\"changed\": true|false, \"diff\": \"...\", \"incidental\": [...]}");
+                  "print {\"changed\": true|false, \"diff\": \"...\", \"incidental\": [...], "
+                  "\"loss\": [...]}");
+    sub->add_flag("--accept-loss", output.acceptLoss,
+                  "save even when writing the file back loses lines of one bare word or the "
+                  "text after a Ctrl-Z byte");
 }
 
 EditSession::EditSession(const std::string &path, const ChangeOutput &output)
-    : output_(output), edit_(path, output.dryRun) {}
+    : output_(output), edit_(path, output.dryRun, MaxFileSize()) {}
 
 namespace {
 
-void Show(const preview::Change &change, const ChangeOutput &output) {
+// A refused change is shown only where nothing is written anyway.
+void Show(const preview::Change &change, const ChangeOutput &output, bool refused) {
     const bool changed = change.changed();
+    const std::vector<std::string> none;
     if (output.json) {
-        nlohmann::ordered_json report = {
-            {"changed", changed},
-            {"diff", changed ? change.diff : ""},
-            {"incidental", changed ? change.incidental : std::vector<std::string>{}}};
+        nlohmann::ordered_json report = {{"changed", changed},
+                                         {"diff", changed ? change.diff : ""},
+                                         {"incidental", changed ? change.incidental : none},
+                                         {"loss", changed ? preview::LossNotes(change) : none}};
         Print(report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
-    } else if ((output.dryRun || output.diff) && changed) {
+    } else if ((output.dryRun || (output.diff && !refused)) && changed) {
         Print(preview::Render(change));
     }
 }
@@ -40,17 +56,19 @@ void Show(const preview::Change &change, const ChangeOutput &output) {
 
 int EditSession::Finish() {
     const preview::Change change = edit_.Preview();
-    if (change.changed() && !output_.dryRun) {
-        if (change.lost > 0) {
-            const std::string path = doc().Path();
-            std::fprintf(stderr,
-                         "confctl: warning: %s: writing the file back also loses %zu line(s) that "
-                         "this edit does not touch; 'confctl check %s' names them\n",
-                         path.c_str(), change.lost, path.c_str());
-        }
+    const bool refused = change.loses() && !output_.acceptLoss;
+    if (change.changed() && !output_.dryRun && !refused)
         edit_.Save(); // a change is reported once it is made
-    }
-    Show(change, output_);
+    Show(change, output_, refused);
+    if (!change.loses()) return kOk;
+    const std::string path = doc().Path();
+    if (refused)
+        throw Failure(path + ": writing the file back would also lose " +
+                      preview::LossSummary(change) + "; nothing was written ('confctl check " +
+                      path + "' says why, and --accept-loss writes it all the same)");
+    if (!output_.dryRun)
+        std::fprintf(stderr, "confctl: warning: %s: writing the file back lost %s\n", path.c_str(),
+                     preview::LossSummary(change).c_str());
     return kOk;
 }
 
@@ -96,6 +114,11 @@ CLI::App *AddFileCommand(CLI::App &parent, const std::string &name, const std::s
                          std::string &file) {
     CLI::App *sub = parent.add_subcommand(name, description);
     sub->add_option("FILE", file, "configuration file")->required();
+    sub->add_option("--max-size", maxFileSize,
+                    "refuse a file larger than SIZE: bytes, or with a suffix K, M or G (powers of "
+                    "1024; KB, KiB and the like also accepted)")
+        ->transform(CLI::AsSizeValue(false))
+        ->default_str("64M");
     return sub;
 }
 

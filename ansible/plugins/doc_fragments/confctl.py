@@ -16,8 +16,16 @@ options:
   confctl:
     description: The confctl program on the managed host; by default the one on C(PATH).
     type: path
+  accept_loss:
+    description:
+      - Save even when writing the file back loses text that the edit does not touch (lines of one
+        bare word, the bytes after a Ctrl-Z byte), as C(confctl --accept-loss) does.
+      - Left false, such an edit fails the task and leaves the file untouched, in check mode too.
+    type: bool
+    default: false
 notes:
   - Editors take turns on the file through the lock beside it (C(FILE.lock)), as confctl does.
   - A refused rule or value fails the task with confctl's message and leaves the file untouched.
+  - A file that holds a NUL byte or is larger than 64 MB is refused, whatever I(accept_loss) says.
   - Supports check mode (confctl --dry-run) and diff mode (confctl's unified diff of the file).
 '''

@@ -8,6 +8,7 @@ __metaclass__ = type
 import json
 
 CONFCTL_ARGUMENT = dict(type='path', required=False, default=None)
+ACCEPT_LOSS_ARGUMENT = dict(type='bool', required=False, default=False)
 
 
 def confctl_binary(module):
@@ -20,28 +21,37 @@ def confctl_binary(module):
 
 def run_edit(module, subcommand, arguments, data=None):
     """Runs an editing subcommand of confctl (a list of words, such as
-    ['protect', 'put']) with --json (and --dry-run in check mode) and returns
-    its report {"changed", "diff", "incidental"}. A refusal of confctl fails
-    the task with confctl's message."""
+    ['protect', 'put']) with --json (and --dry-run in check mode, and
+    --accept-loss when the task accepts a loss) and returns its report
+    {"changed", "diff", "incidental", "loss"}. A refusal of confctl fails the
+    task with confctl's message, in check mode too: a save that would lose
+    text is refused by the dry run as by the real one."""
     command = [confctl_binary(module)] + subcommand
     command += ['--json'] + (['--dry-run'] if module.check_mode else [])
+    command += ['--accept-loss'] if module.params.get('accept_loss') else []
     command += arguments
     rc, out, err = module.run_command(command, data=data, binary_data=data is not None)
+    try:
+        report = json.loads(out)
+    except ValueError:
+        report = None
     if rc != 0:
         module.fail_json(msg=err.strip() or 'confctl failed with status %d' % rc,
+                         loss=(report or {}).get('loss', []),
                          rc=rc, stdout=out, stderr=err, cmd=command)
-    try:
-        return json.loads(out)
-    except ValueError:
+    if report is None:
         module.fail_json(msg='confctl printed no JSON report', stdout=out, stderr=err, cmd=command)
+    return report
 
 
 def exit_with_report(module, report):
-    """Ends the task with confctl's report: changed, the incidental changes of
-    the save, and the diff for diff mode."""
+    """Ends the task with confctl's report: changed, what the save lost (as
+    accepted) and its other incidental changes, and the diff for diff mode."""
     result = dict(changed=bool(report.get('changed')),
-                  incidental=report.get('incidental', []))
+                  incidental=report.get('incidental', []),
+                  loss=report.get('loss', []))
     if module._diff and result['changed']:
-        notes = ''.join('# %s\n' % note for note in result['incidental'])
+        notes = ''.join('# lost: %s\n' % note for note in result['loss'])
+        notes += ''.join('# %s\n' % note for note in result['incidental'])
         result['diff'] = dict(prepared=notes + report.get('diff', ''))
     module.exit_json(**result)

@@ -101,8 +101,15 @@ changed:
   type: bool
 incidental:
   description:
-    - Changes that writing the file back makes besides the edit (lines of one bare word left out,
-      LF-only lines written with CR LF), one note each; empty when nothing changed.
+    - Changes that writing the file back makes besides the edit and that lose nothing (LF-only
+      lines written with CR LF), one note each; empty when nothing changed.
+  returned: always
+  type: list
+  elements: str
+loss:
+  description:
+    - What writing the file back loses besides the edit (lines of one bare word, the bytes after a
+      Ctrl-Z byte), one note each; not empty only when I(accept_loss) allowed it.
   returned: always
   type: list
   elements: str
@@ -117,7 +124,7 @@ import json
 from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.six import string_types
 from ansible_collections.confkit.proxy.plugins.module_utils.confctl import (
-    CONFCTL_ARGUMENT, exit_with_report, run_edit)
+    ACCEPT_LOSS_ARGUMENT, CONFCTL_ARGUMENT, exit_with_report, run_edit)
 
 # The record field that carries the entry's name, where the kind has one.
 NAME_FIELDS = dict(ldap='Name', member='Name', pics='RuleName')
@@ -157,6 +164,7 @@ def main():
             filter=dict(type='str'),
             state=dict(type='str', choices=['present', 'absent'], default='present'),
             confctl=CONFCTL_ARGUMENT,
+            accept_loss=ACCEPT_LOSS_ARGUMENT,
         ),
         supports_check_mode=True,
     )

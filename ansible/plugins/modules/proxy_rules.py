@@ -74,12 +74,19 @@ changed:
   type: bool
 incidental:
   description:
-    - Changes that writing the file back makes besides the edit (lines of one bare word left out,
-      LF-only lines written with CR LF), one note each; empty when nothing changed.
+    - Changes that writing the file back makes besides the edit and that lose nothing (LF-only
+      lines written with CR LF), one note each; empty when nothing changed.
   returned: always
   type: list
   elements: str
-  sample: ["line 12: a line of a single word ('Welcome') is left out by the writer"]
+loss:
+  description:
+    - What writing the file back loses besides the edit (lines of one bare word, the bytes after a
+      Ctrl-Z byte), one note each; not empty only when I(accept_loss) allowed it.
+  returned: always
+  type: list
+  elements: str
+  sample: ["3 line(s) end with LF alone; written back they end with CR LF"]
 diff:
   description: The unified diff of the file, in diff mode.
   returned: when diff mode is on and the file changed
@@ -88,7 +95,7 @@ diff:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.confkit.proxy.plugins.module_utils.confctl import (
-    CONFCTL_ARGUMENT, exit_with_report, run_edit)
+    ACCEPT_LOSS_ARGUMENT, CONFCTL_ARGUMENT, exit_with_report, run_edit)
 
 VERBS = dict(present=['add'], absent=['remove', '--if-exists'], exact=['replace'])
 
@@ -101,6 +108,7 @@ def main():
             rules=dict(type='list', elements='str', default=[]),
             state=dict(type='str', choices=['present', 'absent', 'exact'], default='present'),
             confctl=CONFCTL_ARGUMENT,
+            accept_loss=ACCEPT_LOSS_ARGUMENT,
         ),
         supports_check_mode=True,
     )
