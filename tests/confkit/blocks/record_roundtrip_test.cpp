@@ -343,10 +343,12 @@ void RunTrials(const std::string &path, Make make, Put put,
 // Why a put may refuse a record that a get returned: a line that no longer
 // fits; a brace, which a value can only have got from a malformed entry (a
 // header read as a subdirective); a directive that is a subdirective keyword,
-// which the written block's reader would take for that subdirective.
+// which the written block's reader would take for that subdirective; a
+// control byte the file holds, which no new value may hold.
 bool MayRefuseAGetsRecord(const valuecheck::Verdict &v) {
     if (!v) return false;
-    for (const char *why : {"characters long", "holds \"{\"", "holds \"}\"", "is the keyword"})
+    for (const char *why :
+         {"characters long", "holds \"{\"", "holds \"}\"", "is the keyword", "a control byte"})
         if (v->reason.find(why) != std::string::npos) return true;
     return false;
 }
