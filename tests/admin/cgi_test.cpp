@@ -80,6 +80,21 @@ TEST_F(AdminCgi, ControlBytesLockTheirBoxAndTheOtherFieldsStillSave) {
     EXPECT_EQ(ReadFile(config_), "Port 81\r\nHostname h\r\n" + pass);
 }
 
+// A lone directive word in a rule box is refused with confctl's message.
+TEST_F(AdminCgi, ALoneDirectiveWordInARuleBoxIsRefused) {
+    const std::string before = ReadFile(config_);
+    session_.Get();
+    const std::string out =
+        session_.Post("op=settings&step=apply&Port=8080&ProxyPersistence=on&Hostname=proxy."
+                      "example.com&rules.Pass=Pass+%2Fa%2F*+%2Fb%2F*%0D%0APass%0D%0A");
+    EXPECT_TRUE(StartsWith(out, "Status: 400 ")) << out;
+    EXPECT_NE(out.find("Pass rules: &#39;Pass&#39; has no value (a line of one word is not "
+                       "written to the file)"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(ReadFile(config_), before);
+}
+
 // The post answers with the page as it is now, and a message.
 TEST_F(AdminCgi, PostAppliesTheFormAndShowsThePageWithAMessage) {
     session_.Get();
