@@ -1,7 +1,7 @@
-// Every byte through the shared value check and through each put that uses
-// it: a control byte other than tab is refused, named in the message, and the
-// document stays as it was; every other byte but a brace or parenthesis is
-// data.
+// Every byte through the shared value check and through a put of each kind
+// of caller (record checks, PICS rule, clause and Filter checks): a control
+// byte other than tab is refused, named in the message, and the document
+// stays as it was; every other byte but a brace or parenthesis is data.
 #include "blocks/pics_check.h"
 #include "blocks/record_check.h"
 #include "test_support.h"
@@ -33,20 +33,6 @@ const std::vector<std::pair<const char *, Put>> &Puts() {
              r.Template = const_cast<char *>("/a/*");
              r.UserID = v;
              return HTTPDPutProtectRule(d, &r, "x", 1) == 1;
-         }},
-        {"LDAPInfo",
-         [](ConfigDocument *d, char *v) {
-             LDAPRule r{};
-             r.Name = const_cast<char *>("dir");
-             r.Host = v;
-             return HTTPDPutLDAPRule(d, &r, "x", 1) == 1;
-         }},
-        {"Member",
-         [](ConfigDocument *d, char *v) {
-             MemberRule r{};
-             r.Name = const_cast<char *>("m");
-             r.CacheRoot = v;
-             return HTTPDPutMemberRule(d, &r, "x", 1) == 1;
          }},
         {"PICS rule",
          [](ConfigDocument *d, char *v) {
