@@ -2,9 +2,11 @@
 // library's put operations and the programs built on it (confctl and the
 // administration page), so that all of them refuse the same values with the
 // same reasons. A value is refused when writing it would change how the file
-// is read (a brace anywhere, a line feed inside it) or when it does not fit
-// its line; it is never cut. Characters that only need escaping on a page
-// ("&", "<", ">", quotes) are ordinary data here.
+// is read (a brace anywhere, a line feed inside it), when it holds a control
+// byte other than tab (which no reader of the file shows or types as such) or
+// when it does not fit its line; it is never cut. Characters that only need
+// escaping on a page ("&", "<", ">", quotes) are ordinary data here. Bytes
+// already in the file are not judged: only the values handed in.
 //
 // This file holds the rules every kind of value shares; the checks of whole
 // records (Protect, LDAPInfo, Member, PICS rules and clauses) build on them
@@ -34,16 +36,30 @@ struct Refusal {
 };
 using Verdict = std::optional<Refusal>;
 
+// A control byte (0x00-0x1F and 0x7F).
+constexpr bool IsControl(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7F;
+}
+
+// A byte that no new value may hold: every control byte but tab.
+constexpr bool IsRefusedControl(char c) {
+    return IsControl(c) && c != '\t';
+}
+
+// The two upper-case hexadecimal digits of a byte: "1B".
+inline std::string HexDigits(char c) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const auto u = static_cast<unsigned char>(c);
+    return {kHex[u >> 4], kHex[u & 0xF]};
+}
+
 // How a character is named in a reason: "\"}\"", "a line feed", "byte 0x01".
 inline std::string NameOf(char c) {
     if (c == '\n') return "a line feed";
     if (c == '\r') return "a carriage return";
     if (c == '\t') return "a tab";
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) {
-        static const char kHex[] = "0123456789ABCDEF";
-        return std::string("byte 0x") + kHex[u >> 4] + kHex[u & 0xF];
-    }
+    if (IsControl(c)) return "byte 0x" + HexDigits(c);
     return std::string("\"") + c + "\"";
 }
 
@@ -52,10 +68,10 @@ inline Verdict Refuse(std::string_view field, std::string reason) {
 }
 
 // A value written inside one line of a block or a rule: no brace (a "}" ends
-// the block that holds it, a "{" opens one), no line feed and no byte 0x1A. A value that a
-// get returned may end in its own line end (and a comment before it); with
-// finalLineEnd that one "\n" at the very end is no line feed inside it. A
-// lone CR is an ordinary character on disk both ways.
+// the block that holds it, a "{" opens one), no line feed, no byte 0x1A and
+// no other control byte but tab. A value that a get returned may end in its
+// own line end (and a comment before it); with finalLineEnd that one "\n" at
+// the very end is no line feed inside it.
 inline Verdict CheckOneLine(std::string_view field, std::string_view value,
                             bool finalLineEnd = false) {
     if (finalLineEnd && !value.empty() && value.back() == '\n') value.remove_suffix(1);
@@ -66,6 +82,9 @@ inline Verdict CheckOneLine(std::string_view field, std::string_view value,
         // Reading a text file stops at this byte: the rest of the file would be lost.
         if (c == '\x1A')
             return Refuse(field, "holds byte 0x1A, which ends the file when it is read");
+        if (IsRefusedControl(c))
+            return Refuse(field,
+                          "holds " + NameOf(c) + ", a control byte; a value holds none but tab");
     }
     return std::nullopt;
 }

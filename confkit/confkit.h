@@ -271,8 +271,8 @@ CONFKIT_API ProtectRule *CONFKIT_CALL HTTPDGetProtectRule(ConfigDocument *doc, c
  * 1 written (or null record), 2 no Directive, 3 no Template nor SetupName;
  * 0 when the record is refused because its written text would not read back
  * as the same record (a Directive other than Protect or Protection, a value
- * holding "{" or "}", a line feed anywhere but
- * at the very end of a body value, a header word that is empty, holds a
+ * holding "{" or "}", a line feed anywhere but at the very end of a body
+ * value, any other control byte but tab, a header word that is empty, holds a
  * blank or a "#" that hides what follows it, a value too long for its line;
  * values are never cut), and 0 when memory ran out. The document is
  * unchanged whenever the result is not 1. */
@@ -314,8 +314,8 @@ CONFKIT_API PicsFilterRule *CONFKIT_CALL HTTPDGetPicsFilterRule(ConfigDocument *
                                                                 const char *name);
 /* Writes a new block before (position 1) or after the anchor rule. 1 written;
  * 0 and nothing changed for a null record, name or document, for a record
- * that would not read back the same (a brace, a line feed or byte 0x1A in a
- * field; a tab, CR or double quote in the name; a tab, CR or parenthesis in
+ * that would not read back the same (a brace or a control byte other than
+ * tab in a field; a tab or double quote in the name; a tab or parenthesis in
  * the description; a ")" in the name, days or times; a field too long for
  * its line), and when a rule of that name stands above the place, so that
  * the new block could never be found. */
@@ -349,9 +349,9 @@ CONFKIT_API int32_t CONFKIT_CALL HTTPDGetPicsFilterSubdirective(ConfigDocument *
                                                                 const char *ruleName);
 /* Removes every clause of the keyword (from the line below the header on)
  * and writes the list's values in place of the last. Returns 0. Nothing
- * changes when a value would not read back the same (a brace, a line feed or
- * byte 0x1A; a ")" where it ends a clause; an applies-to item that begins
- * with ")" or a clause word, holds "applies-to" or is one bare word a save
+ * changes when a value would not read back the same (a brace or a control
+ * byte other than tab; a ")" where it ends a clause; an applies-to item that
+ * begins with ")" or a clause word, holds "applies-to" or is one bare word a save
  * leaves out; a serviceinfo part holding the word of a later part, or a
  * serviceinfo name holding "("; a value too long for its line), or when the
  * only place left for the new clauses is the line right below the header,
@@ -362,8 +362,8 @@ CONFKIT_API int32_t CONFKIT_CALL HTTPDPutPicsFilterSubdirective(ConfigDocument *
                                                                 const char *ruleName);
 /* Writes or replaces the rule's Filter line. 1 written; 0 and nothing
  * changed when the rule is missing, or the text (after its leading white
- * space) does not begin with the word Filter, holds a brace, a line feed or
- * byte 0x1A, has parentheses that do not balance, is one bare word (a save
+ * space) does not begin with the word Filter, holds a brace or a control byte
+ * other than tab, has parentheses that do not balance, is one bare word (a save
  * leaves it out) or is too long for its line, or the only place for it is the line right below
  * the header. */
 CONFKIT_API int32_t CONFKIT_CALL HTTPDPutFilterSubdirective(ConfigDocument *doc,

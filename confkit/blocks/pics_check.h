@@ -78,7 +78,7 @@ inline Verdict CheckPicsRuleName(std::string_view field, const char *name, std::
     if (!name || !*name) return Refuse(field, "is empty; a rule without a name cannot be found");
     const std::string_view n(name);
     if (Verdict v = CheckOneLine(field, n)) return v;
-    if (Verdict v = detail::RefuseAnyOf(field, n, "\t\r\"", "which ends the name in the header"))
+    if (Verdict v = detail::RefuseAnyOf(field, n, "\t\"", "which ends the name in the header"))
         return v;
     if (Verdict v = detail::RefuseAnyOf(field, n, ")", "which ends the name clause early"))
         return v;
@@ -101,7 +101,7 @@ inline Verdict CheckPicsRule(const PicsFilterRule &r,
     if (r.Description) {
         const std::string_view d(r.Description);
         if (Verdict v = CheckOneLine("Description", d)) return v;
-        if (Verdict v = detail::RefuseAnyOf("Description", d, "\t\r()",
+        if (Verdict v = detail::RefuseAnyOf("Description", d, "\t()",
                                             "which the description reads back as a space"))
             return v;
         if (Verdict v = CheckFits("Description", d.size(),

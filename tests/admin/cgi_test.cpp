@@ -58,6 +58,43 @@ TEST_F(AdminCgi, TextAreasEscapeWhatTheFileHolds) {
               std::string::npos);
 }
 
+// A rule holding control bytes shows them as "\xNN" in a disabled box, which
+// the browser does not send: the other fields save and the rule stays.
+TEST_F(AdminCgi, ControlBytesLockTheirBoxAndTheOtherFieldsStillSave) {
+    const std::string pass = "Pass /a/* /b/*\rjunk\x1b\r\n";
+    WriteFile(config_, "Port 8080\r\nHostname h\r\n" + pass);
+    const std::string page = session_.Get();
+    ASSERT_TRUE(StartsWith(page, "Content-Type: text/html")) << page;
+    for (const char *piece :
+         {"spellcheck=\"false\" disabled aria-describedby=\"rules-Pass-note\">\n"
+          "Pass /a/* /b/*\\x0Djunk\\x1B\n</textarea> <span class=\"note\" id=\"rules-Pass-note\">",
+          "name=\"rules.Map\" form=\"settings\" rows=\"4\" cols=\"64\" wrap=\"off\" "
+          "spellcheck=\"false\">"})
+        EXPECT_NE(page.find(piece), std::string::npos) << piece;
+    const std::string form = "op=settings&Port=81&ProxyPersistence=on&Hostname=h";
+    const std::string preview = session_.Take(session_.Post(form));
+    EXPECT_NE(preview.find("<span class=\"same\"> Pass /a/* /b/*\\x0Djunk\\x1B\n</span>"),
+              std::string::npos)
+        << preview;
+    session_.Post(form + "&step=apply");
+    EXPECT_EQ(ReadFile(config_), "Port 81\r\nHostname h\r\n" + pass);
+}
+
+// A lone directive word in a rule box is refused with confctl's message.
+TEST_F(AdminCgi, ALoneDirectiveWordInARuleBoxIsRefused) {
+    const std::string before = ReadFile(config_);
+    session_.Get();
+    const std::string out =
+        session_.Post("op=settings&step=apply&Port=8080&ProxyPersistence=on&Hostname=proxy."
+                      "example.com&rules.Pass=Pass+%2Fa%2F*+%2Fb%2F*%0D%0APass%0D%0A");
+    EXPECT_TRUE(StartsWith(out, "Status: 400 ")) << out;
+    EXPECT_NE(out.find("Pass rules: &#39;Pass&#39; has no value (a line of one word is not "
+                       "written to the file)"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(ReadFile(config_), before);
+}
+
 // The post answers with the page as it is now, and a message.
 TEST_F(AdminCgi, PostAppliesTheFormAndShowsThePageWithAMessage) {
     session_.Get();

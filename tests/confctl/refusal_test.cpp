@@ -97,6 +97,12 @@ TEST(ConfctlRefuses, ValuesThatWouldChangeHowTheFileIsRead) {
             {{"pics", "filter", "put", file, "Kids", "Filter deny }"},
              "",
              "Filter: holds \"}\", which changes where a block ends"},
+            {{"add", file, "Pass", "Pass /a/* /b/*\rjunk"},
+             "",
+             "rule 1: holds a carriage return, a control byte; a value holds none but tab"},
+            {{"protect", "put", file},
+             R"({"Directive":"Protection","SetupName":"setup1","ServerID":"a\u001bb"})",
+             "ServerID: holds byte 0x1B, a control byte; a value holds none but tab"},
         });
 
     // Characters that only need escaping on a page are ordinary data.

@@ -1,5 +1,6 @@
 // confctl render: a whole page whose pieces come from the Gen exports, in
 // the order they were asked for.
+#include "common/value_check.h"
 #include "run_confctl.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,30 @@ TEST(ConfctlRender, PrintsTheWholePageInOrder) {
     EXPECT_NE(page.find("<tr class=\"none\"><td colspan=\"5\">none</td></tr>",
                         page.find("<table id=\"socks\">")),
               std::string::npos);
+}
+
+// Whatever control bytes the file holds, the page is made: they show as
+// "\xNN", and a field whose value holds one is disabled with a note.
+TEST(ConfctlRender, ControlBytesShowAsHexAndLockTheirField) {
+    std::string bytes;
+    for (char c = 1; c < 0x20; ++c)
+        if (c != '\t' && c != '\n' && c != '\r' && c != 0x1A) bytes += c;
+    TempDir dir;
+    const std::string file = dir.File("proxy.conf");
+    WriteFile(file, "Port 80\x1b\r\nHostname h\r\nPass /a/* /b/*" + bytes + "<\x7f\r\n");
+    auto render = Confctl({"render", file});
+    ASSERT_EQ(render.status, 0) << render.err;
+    const std::string &page = render.out;
+    for (char c : page)
+        EXPECT_FALSE(valuecheck::IsRefusedControl(c) && c != '\n') << static_cast<int>(c);
+    std::string shown;
+    for (char c : bytes)
+        shown += "\\x" + valuecheck::HexDigits(c);
+    Find(page, "<td>/b/*" + shown + "&lt;\\x7F</td>");
+    Find(page,
+         "name=\"Port\" value=\"80\\x1B\" size=\"6\" disabled aria-describedby=\"f-Port-note\">"
+         " <span class=\"note\" id=\"f-Port-note\">");
+    Find(page, "name=\"Hostname\" value=\"h\" size=\"30\">");
 }
 
 TEST(ConfctlRender, MissingFilesAreErrors) {

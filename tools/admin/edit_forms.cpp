@@ -2,18 +2,38 @@
 
 #include "apply.h"
 
+#include "common/value_check.h"
+
 namespace admin {
 namespace {
 
 using page::HtmlEscape;
 
-// The rules of a directive as the text of a text area: the lines as the file
-// holds them, escaped, so that "</textarea>" in a rule stays text.
-std::string RuleListText(const confkit::Document &doc, const std::string &directive) {
-    std::string text;
-    for (const Line &rule : doc.Rules(confkit::RuleId(directive)))
-        text += HtmlEscape(rule.text);
+std::string WithoutLineEnd(std::string text) {
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    if (!text.empty() && text.back() == '\r') text.pop_back();
     return text;
+}
+
+// The text area that holds the rules of a directive, one a line, escaped,
+// so that "</textarea>" in a rule stays text. A rule holding a control byte
+// would come back changed, so the whole list is then shown disabled, and a
+// save leaves it alone.
+std::string RuleListArea(const confkit::Document &doc, const std::string &directive) {
+    std::string text;
+    bool control = false;
+    for (const Line &rule : doc.Rules(confkit::RuleId(directive))) {
+        const std::string line = WithoutLineEnd(rule.text);
+        for (char c : line)
+            control = control || valuecheck::IsRefusedControl(c);
+        text += HtmlEscape(line) + "\n";
+    }
+    const page::ControlByteLock lock =
+        control ? page::LockForControlBytes("rules-" + directive) : page::ControlByteLock{};
+    return "<label>" + directive + " rules<textarea name=\"" + kRulesFieldPrefix + directive +
+           "\" form=\"" + kSettingsFormId +
+           "\" rows=\"4\" cols=\"64\" wrap=\"off\" spellcheck=\"false\"" + lock.attributes + ">\n" +
+           text + "</textarea>" + lock.note + "</label>\n";
 }
 
 std::string RuleLists(const confkit::Document &doc) {
@@ -24,10 +44,7 @@ std::string RuleLists(const confkit::Document &doc) {
         kOperationField + "\" value=\"" + kSettingsOperation + "\" form=\"" + kSettingsFormId +
         "\">\n<div class=\"rule-lists\">\n";
     for (const std::string &directive : EditableDirectives())
-        out += "<label>" + directive + " rules<textarea name=\"" + kRulesFieldPrefix + directive +
-               "\" form=\"" + kSettingsFormId +
-               "\" rows=\"4\" cols=\"64\" wrap=\"off\" spellcheck=\"false\">\n" +
-               RuleListText(doc, directive) + "</textarea></label>\n";
+        out += RuleListArea(doc, directive);
     return out + "</div>\n<p><button type=\"submit\" form=\"" + kSettingsFormId +
            "\">Preview changes</button></p>\n";
 }

@@ -3,6 +3,7 @@
 // hold the whole list of rules of a directive.
 #include "apply.h"
 #include "http.h"
+#include "rule_check.h"
 #include "values.h"
 
 #include "common/text.h"
@@ -256,8 +257,7 @@ void ApplyRuleList(confkit::Document &doc, const std::string &directive, const s
         line = Trim(line);
         if (line.empty()) continue;
         CheckRuleLine(label, line);
-        if (!HTTPDRuleMatch(line.c_str(), id))
-            BadRequest("the field " + label + " holds a line that is not a " + directive + " rule");
+        if (auto refusal = rulecheck::Refusal(line, id)) BadRequest(label + ": " + *refusal);
         rules.push_back(line + "\n");
     }
     Replace(doc, id, rules);

@@ -14,26 +14,27 @@ namespace admin {
 std::string Trim(const std::string &value);
 
 // Values are refused (400) by the shared check (common/value_check.h) when
-// they would change how the file is read (a brace, a line feed) or do not
-// fit their line, and by the rules of their kind below; the message names the
-// field and the character. Characters that only need escaping on a page
-// ("<", ">", "&", quotes outside a quoted value) are ordinary data. label
-// names the field in the message.
+// they would change how the file is read (a brace, a line feed), hold a
+// control byte other than tab or do not fit their line, and by the rules of
+// their kind below; the message names the field and the character.
+// Characters that only need escaping on a page ("<", ">", "&", quotes
+// outside a quoted value) are ordinary data. label names the field in the
+// message.
 
-// A value that becomes one word of a rule: no white space, no control
-// character and no "#" (which would start a comment).
+// A value that becomes one word of a rule: no white space and no "#"
+// (which would start a comment).
 std::string Word(const std::string &label, const std::string &value);
 
-// A value that becomes the rest of a rule's line: no control character.
+// A value that becomes the rest of a rule's line: no tab either.
 std::string Text(const std::string &label, const std::string &value);
 
-// A value that is written between double quotes inside a PICS rule: no
-// control character and no double quote (which would end the quoted text).
+// A value that is written between double quotes inside a PICS rule: no tab
+// and no double quote (which would end the quoted text).
 // Parentheses are refused by the check of the whole PICS record.
 std::string Quotable(const std::string &label, const std::string &value);
 
-// A whole rule line as a form gives it (without its line end): no control
-// character but tab, and what the shared check asks of a rule line.
+// A whole rule line as a form gives it (without its line end): what the
+// shared check asks of a rule line.
 void CheckRuleLine(const std::string &label, const std::string &line);
 
 // Refuses (400) what the shared check refused.

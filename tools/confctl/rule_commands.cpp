@@ -1,5 +1,6 @@
 // confctl rules, add, remove and replace: single-line rules of one directive.
 #include "command.h"
+#include "rule_check.h"
 
 #include <nlohmann/json.hpp>
 
@@ -97,12 +98,7 @@ confkit::LineList RuleList(const EditOptions &options, int32_t id) {
         Accept(
             valuecheck::CheckRuleLine(fromStdin ? where : "rule " + std::to_string(number), rule));
         if (!where.empty()) where += ": ";
-        if (!HTTPDRuleMatch(rule.c_str(), id))
-            throw Failure(where + "'" + rule + "' is not a rule of the directive " +
-                          confkit::RuleName(id));
-        if (!TokenNext(rule.c_str()))
-            throw Failure(where + "'" + rule +
-                          "' has no value (a line of one word is not written to the file)");
+        if (auto refusal = rulecheck::Refusal(rule, id)) throw Failure(where + *refusal);
         texts.push_back(rule + "\n");
     }
     if (texts.empty() && !options.allowEmpty)

@@ -92,9 +92,13 @@ std::string Generated(const ShownDocument &shown, const std::function<void()> &p
 // A text input whose value a generator prints, as an attribute value.
 std::string TextInput(const ShownDocument &shown, const std::string &name, int size,
                       const std::function<void(ConfigDocument *)> &value) {
-    const std::string v = shown.Attribute(CaptureStdout([&] { value(shown.get()); }));
-    return "<input type=\"text\" id=\"f-" + name + "\" name=\"" + name + "\" value=\"" + v +
-           "\" size=\"" + std::to_string(size) + "\">";
+    const std::string generated = CaptureStdout([&] { value(shown.get()); });
+    const std::string id = "f-" + name;
+    const ControlByteLock lock =
+        shown.HoldsControlByte(generated) ? LockForControlBytes(id) : ControlByteLock{};
+    return "<input type=\"text\" id=\"" + id + "\" name=\"" + name + "\" value=\"" +
+           shown.Attribute(generated) + "\" size=\"" + std::to_string(size) + "\"" +
+           lock.attributes + ">" + lock.note;
 }
 
 // The number after the directive word of the directive's first rule, or
@@ -318,7 +322,12 @@ const std::vector<Section> &Sections() {
     return sections;
 }
 
-std::string HtmlEscape(const std::string &text) {
+namespace {
+
+// shown: for reading (control bytes as "\xNN"); else for a value that the
+// browser sends back as it stands (a CR as its character reference, which
+// the parser would otherwise turn into a line feed).
+std::string Escape(const std::string &text, bool shown) {
     std::string out;
     for (char c : text) {
         switch (c) {
@@ -337,22 +346,38 @@ std::string HtmlEscape(const std::string &text) {
         case '\'':
             out += "&#39;";
             break;
-        case '\r':
-            out += "&#13;";
-            break;
         default:
-            out += c;
+            if (shown)
+                out += ShownByte(c);
+            else if (c == '\r')
+                out += "&#13;";
+            else
+                out += c;
         }
     }
     return out;
 }
 
+} // namespace
+
+std::string HtmlEscape(const std::string &text) {
+    return Escape(text, true);
+}
+
 std::string HiddenInputs(const FormFields &fields) {
     std::string out;
     for (const auto &[name, value] : fields)
-        out += "<input type=\"hidden\" name=\"" + HtmlEscape(name) + "\" value=\"" +
-               HtmlEscape(value) + "\">\n";
+        out += "<input type=\"hidden\" name=\"" + Escape(name, false) + "\" value=\"" +
+               Escape(value, false) + "\">\n";
     return out;
+}
+
+ControlByteLock LockForControlBytes(const std::string &id) {
+    const std::string note = id + "-note";
+    return {" disabled aria-describedby=\"" + note + "\"",
+            " <span class=\"note\" id=\"" + note +
+                "\">Holds a control byte, shown as \\xNN, which this form cannot keep; confctl "
+                "edits it.</span>"};
 }
 
 std::string PageStart(const std::string &title) {

@@ -49,11 +49,23 @@ std::string PageEnd();
 std::string ErrorPage(const std::string &title, const std::string &message,
                       const std::string &back);
 
-// The hidden inputs of fields.
+// The hidden inputs of fields, whose values the browser sends back byte for
+// byte.
 std::string HiddenInputs(const FormFields &fields);
 
-// Text made safe for HTML element content and attribute values.
+// Text made safe for HTML element content and attribute values, for
+// reading: control bytes but tab and line feed show as "\xNN".
 std::string HtmlEscape(const std::string &text);
+
+// A form control whose current value holds a control byte cannot hand that
+// value back as the file holds it: it is shown disabled (a browser does not
+// send it, so the save leaves the value as it is), with a note after it.
+struct ControlByteLock {
+    std::string attributes; // for the control's start tag
+    std::string note;       // HTML, to follow the control
+};
+// The lock of a control; its note's id is id + "-note".
+ControlByteLock LockForControlBytes(const std::string &id);
 
 } // namespace page
 

@@ -1,7 +1,8 @@
 #include "shown_document.h"
 
+#include "common/value_check.h"
+
 #include <cstdlib>
-#include <stdexcept>
 #include <vector>
 
 namespace page {
@@ -12,6 +13,21 @@ namespace {
 bool CanStandIn(unsigned char c) {
     return c >= 0x01 && c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\v' && c != '\f' &&
            c != 0x1A;
+}
+
+// The bytes that may stand in, in the order they are taken: control bytes,
+// DEL, then bytes above ASCII from the top (0xFF, 0xFE, ... are no part of
+// UTF-8, so a UTF-8 file leaves them free). The generators treat all of
+// them as ordinary characters.
+std::vector<unsigned char> StandInCandidates() {
+    std::vector<unsigned char> candidates;
+    for (unsigned c = 1; c < 0x20; ++c)
+        if (CanStandIn(static_cast<unsigned char>(c)))
+            candidates.push_back(static_cast<unsigned char>(c));
+    candidates.push_back(0x7F);
+    for (unsigned c = 0xFF; c >= 0x80; --c)
+        candidates.push_back(static_cast<unsigned char>(c));
+    return candidates;
 }
 
 ConfigDocument *MemoryCopy(const std::vector<std::string> &texts) {
@@ -44,12 +60,17 @@ ShownDocument::ShownDocument(const confkit::Document &doc, const std::string &ot
     for (unsigned char c : other)
         used[c] = true;
     char *const slots[] = {&lt_, &gt_, &amp_};
+    const std::vector<unsigned char> candidates = StandInCandidates();
     std::size_t found = 0;
-    for (unsigned c = 1; c < 0x20 && found < 3; ++c)
-        if (CanStandIn(static_cast<unsigned char>(c)) && !used[c])
-            *slots[found++] = static_cast<char>(c);
-    if (found < 3)
-        throw std::runtime_error("the configuration holds too many control characters to show");
+    for (std::size_t i = 0; i < candidates.size() && found < 3; ++i)
+        if (!used[candidates[i]]) *slots[found++] = static_cast<char>(candidates[i]);
+    // Too few free: the top bytes stand in, and the file's own such bytes
+    // are shown as "?" (the only way left to keep markup out of values).
+    for (unsigned char c = 0xFF; found < 3; --c) {
+        if (IsStandIn(static_cast<char>(c))) continue;
+        stolen_[c] = true;
+        *slots[found++] = static_cast<char>(c);
+    }
     for (std::string &text : texts)
         text = Mask(text);
     copy_ = confkit::Document(MemoryCopy(texts));
@@ -64,6 +85,8 @@ std::string ShownDocument::Mask(const std::string &text) const {
             c = gt_;
         else if (c == '&')
             c = amp_;
+        else if (stolen_[static_cast<unsigned char>(c)])
+            c = '?';
     }
     return masked;
 }
@@ -79,7 +102,7 @@ std::string ShownDocument::Html(const std::string &generated) const {
         else if (c == amp_)
             html += "&amp;";
         else
-            html += c;
+            html += ShownByte(c);
     }
     return html;
 }
@@ -89,6 +112,17 @@ std::string ShownDocument::Attribute(const std::string &generated) const {
     for (char c : html)
         attribute += c == '"' ? std::string("&quot;") : std::string(1, c);
     return attribute;
+}
+
+bool ShownDocument::HoldsControlByte(const std::string &generated) const {
+    for (char c : generated)
+        if (!IsStandIn(c) && valuecheck::IsRefusedControl(c) && c != '\n') return true;
+    return false;
+}
+
+std::string ShownByte(char c) {
+    if (valuecheck::IsControl(c) && c != '\t' && c != '\n') return "\\x" + valuecheck::HexDigits(c);
+    return std::string(1, c);
 }
 
 } // namespace page

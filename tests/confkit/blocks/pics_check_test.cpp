@@ -63,6 +63,7 @@ TEST(PicsCheck, RefusalsNameTheFieldAndTheCharacter) {
         {valuecheck::CheckFilter("Filter a) (b"), "Filter", "closes more"},
         {valuecheck::CheckFilter(" Filter"), "Filter", "bare word"},
         {valuecheck::CheckFilter("Filter }"), "Filter", "\"}\""},
+        {valuecheck::CheckFilter("Filter (a)\r"), "Filter", "a carriage return"},
     };
     for (const Case &c : cases) {
         ASSERT_TRUE(c.verdict) << c.field << " " << c.says;
@@ -84,7 +85,7 @@ TEST(PicsCheck, WhatReadsBackOrIsOnlyNormalisedPasses) {
         Clause("serviceinfo", {"s n OPT1 OPT2 t u", "a b", "sn my-name bureau r c"}),
         Clause("ServiceInfo", {"}"}), // written by nothing
         Clause("colour", {"\n"}),
-        valuecheck::CheckFilter(" \t Filter (a (b) c)\r"),
+        valuecheck::CheckFilter(" \t Filter (a (b) c)"),
         valuecheck::CheckFilter("@Filter x"),
     };
     for (const Verdict &v : passing)

@@ -66,9 +66,11 @@ TEST(RecordCheck, ProtectRecords) {
         {[](ProtectRule &r) { r.UserID = S("a\nUserID root"); },
          "UserID: holds a line feed; a value is one line"},
         {[](ProtectRule &r) { r.UserID = S("a  # note\n"); }, ""}, // as a get returns it
-        {[](ProtectRule &r) { r.UserID = S("cr\rin"); }, ""},
-        {[](ProtectRule &r) { r.CommonName = S("cr\rin"); },
-         "CommonName: holds a carriage return, where the reader cuts the value"},
+        {[](ProtectRule &r) { r.UserID = S("tab\tin"); }, ""},
+        {[](ProtectRule &r) { r.UserID = S("cr\rin"); },
+         "UserID: holds a carriage return, a control byte; a value holds none but tab"},
+        {[](ProtectRule &r) { r.CommonName = S("lf\n"); },
+         "CommonName: holds a line feed, where the reader cuts the value"},
         {[](ProtectRule &r) { r.CommonName = S("#x"); }, ""}, // written in quotes
         {[](ProtectRule &r) { r.GetMask = S("  # all"); },
          "GetMask: begins with \"#\", which makes it a comment"},

@@ -342,10 +342,11 @@ void RunTrials(const std::string &path, Make make, Put put,
 
 // Why a put may refuse a record that a get returned: a line that no longer
 // fits; a brace, which a value can only have got from a malformed entry (a
-// header read as a subdirective).
+// header read as a subdirective); a control byte the file holds, which no new value may hold.
 bool MayRefuseAGetsRecord(const valuecheck::Verdict &v) {
     if (!v) return false;
-    for (const char *why : {"characters long", "holds \"{\"", "holds \"}\""})
+    for (const char *why :
+         {"characters long", "holds \"{\"", "holds \"}\"", "a control byte"})
         if (v->reason.find(why) != std::string::npos) return true;
     return false;
 }
