@@ -64,11 +64,13 @@ using ReadSession = configedit::Reading;
 
 // How an editing subcommand shows its change: --dry-run prints it and writes
 // nothing, --diff prints it and writes, --json prints one object
-// {"changed", "diff", "incidental"} in place of the text.
+// {"changed", "diff", "incidental"} in place of the text. --wait is how long
+// the edit waits for the lock at most.
 struct ChangeOutput {
     bool dryRun = false;
     bool diff = false;
     bool json = false;
+    unsigned wait = static_cast<unsigned>(configlock::kDefaultWait.count());
 };
 void AddChangeOptions(CLI::App *sub, ChangeOutput &output);
 

@@ -16,10 +16,14 @@ void AddChangeOptions(CLI::App *sub, ChangeOutput &output) {
     sub->add_flag("--diff", output.diff, "print the change (a unified diff) and write it");
     sub->add_flag("--json", output.json,
                   "print {\"changed\": true|false, \"diff\": \"...\", \"incidental\": [...]}");
+    sub->add_option("--wait", output.wait,
+                    "wait at most SECONDS for another program's lock on the file (default 30)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0u, 86400u));
 }
 
 EditSession::EditSession(const std::string &path, const ChangeOutput &output)
-    : output_(output), edit_(path, output.dryRun) {}
+    : output_(output), edit_(path, output.dryRun, std::chrono::seconds(output.wait)) {}
 
 namespace {
 
@@ -48,7 +52,7 @@ int EditSession::Finish() {
                          "this edit does not touch; 'confctl check %s' names them\n",
                          path.c_str(), change.lost, path.c_str());
         }
-        edit_.Save(); // a change is reported once it is made
+        edit_.Save(change); // a change is reported once it is made
     }
     Show(change, output_);
     return kOk;
