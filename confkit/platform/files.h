@@ -88,6 +88,29 @@ struct FileCalls {
 
 FileCalls &Calls();
 
+// What a replacement does when the folder of its target takes no new file.
+enum class InPlace {
+    kRewrite, // rewrites the target in place (see ReplaceTextFile)
+    kRefuse,  // changes nothing: a rewrite in place cannot survive a crash
+};
+
+enum class Replaced {
+    kDone,
+    kFailed,    // nothing changed, or what changed was put back
+    kNoNewFile, // no new file could be made beside the target (errno says why)
+};
+
+// Replaces the file target (a path that names no link) with exactly bytes,
+// as ReplaceTextFile does with its text. Programs that hold their own copy
+// of this layer call it to save bytes they made.
+Replaced ReplaceFile(const std::string &target, const std::string &bytes, ReplaceCheck *check,
+                     InPlace in_place);
+
+// The process that made path as the new file of a replacement of target
+// (named TemporaryStem(target) + ".PID.N.tmp"); none when path is no such
+// file's name.
+std::optional<unsigned long> TemporaryOwner(const std::string &target, const std::string &path);
+
 // The file a path finally names after following symbolic links (the path
 // itself where it is none or the system resolves none); the last link's
 // target may be missing.

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <limits>
 
 namespace confkit::platform {
 
@@ -158,22 +159,49 @@ bool WriteStream(const std::string &target, const std::string &text, ReplaceChec
     return fd.Close() && ok;
 }
 
-bool Replace(const std::string &target, const std::string &text, ReplaceCheck *check) {
+} // namespace
+
+Replaced ReplaceFile(const std::string &target, const std::string &bytes, ReplaceCheck *check,
+                     InPlace in_place) {
     const Target found = Calls().inspect(target);
-    if (found == Target::kRefused) return false;
-    if (found == Target::kStream) return WriteStream(target, text, check);
+    if (found == Target::kRefused) return Replaced::kFailed;
+    if (found == Target::kStream)
+        return WriteStream(target, bytes, check) ? Replaced::kDone : Replaced::kFailed;
     const bool replacing = found == Target::kFile;
     std::string temporary;
     // Private while it fills: only a file that replaces another has
     // permissions to keep; a new one is made as the system makes files.
     Descriptor fd(CreateTemporary(target, replacing, temporary));
-    if (fd.ok()) return ReplaceThroughTemporary(fd, temporary, target, replacing, text, check);
-    if (replacing && (errno == EACCES || errno == EPERM))
-        return RewriteInPlace(target, text, check);
-    return false;
+    bool ok = false;
+    if (fd.ok())
+        ok = ReplaceThroughTemporary(fd, temporary, target, replacing, bytes, check);
+    else if (in_place == InPlace::kRefuse)
+        return Replaced::kNoNewFile; // errno says why
+    else if (replacing && (errno == EACCES || errno == EPERM))
+        ok = RewriteInPlace(target, bytes, check);
+    return ok ? Replaced::kDone : Replaced::kFailed;
 }
 
-} // namespace
+std::optional<unsigned long> TemporaryOwner(const std::string &target, const std::string &path) {
+    const std::string stem = os::TemporaryStem(target) + ".";
+    static const std::string kEnd = ".tmp";
+    if (path.size() <= stem.size() + kEnd.size() || path.compare(0, stem.size(), stem) != 0 ||
+        path.compare(path.size() - kEnd.size(), kEnd.size(), kEnd) != 0)
+        return std::nullopt;
+    // What lies between is "PID.N", both decimal.
+    const std::string middle = path.substr(stem.size(), path.size() - stem.size() - kEnd.size());
+    const std::size_t dot = middle.find('.');
+    const auto decimal = [](const std::string &digits) {
+        return !digits.empty() && digits.size() < 19 &&
+               digits.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (dot == std::string::npos || !decimal(middle.substr(0, dot)) ||
+        !decimal(middle.substr(dot + 1)))
+        return std::nullopt;
+    const unsigned long long pid = std::stoull(middle.substr(0, dot));
+    if (pid > std::numeric_limits<unsigned long>::max()) return std::nullopt;
+    return static_cast<unsigned long>(pid);
+}
 
 bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &produce,
                      ReplaceCheck *check) {
@@ -181,7 +209,8 @@ bool ReplaceTextFile(const char *path, const std::function<void(TextWriter &)> &
     try {
         TextWriter text;
         produce(text);
-        return text.ok() && Replace(FinalTarget(path), text.bytes(), check);
+        return text.ok() && ReplaceFile(FinalTarget(path), text.bytes(), check,
+                                        InPlace::kRewrite) == Replaced::kDone;
     } catch (...) {
         return false; // memory ran out; nothing was changed
     }

@@ -278,4 +278,22 @@ TEST_F(AdminCgi, ReadingNeedsOnlyTheRightToRead) {
     EXPECT_EQ(ReadFile(config_), before);
 }
 
+// A folder the page's user may not write takes no new file: the page refuses
+// to save rather than rewrite the file in place.
+TEST_F(AdminCgi, AFolderThatTakesNoNewFileIsNeverSavedInPlace) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run the program as another user";
+    ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(config_.c_str(), 0666), 0);
+    WriteFile(config_ + ".lock", "");
+    const std::string asNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    const std::string before = ReadFile(config_);
+    session_.Get(asNobody);
+    const std::string out = session_.Post("op=settings&step=apply&Port=81", "", asNobody);
+    EXPECT_TRUE(StartsWith(out, "Status: 500 ")) << out;
+    EXPECT_NE(out.find("cannot be written, and a save there could not survive a crash"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(ReadFile(config_), before);
+}
+
 } // namespace

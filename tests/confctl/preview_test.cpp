@@ -113,7 +113,7 @@ TEST(ConfigEdit, LostRaceIsAnErrorAndWritesNothing) {
     configedit::Editing edit(path, false);
     edit.doc().AddRules(confkit::RuleId("pass"), confkit::LineList::FromTexts({"Pass /a/*\n"}));
     WriteFile(path, "Port 8080\r\nMap /x/* /y/*\r\n");
-    EXPECT_THROW(edit.Save(), configedit::LostRace);
+    EXPECT_THROW(edit.Save(edit.Preview()), configedit::LostRace);
     EXPECT_EQ(ReadFile(path), "Port 8080\r\nMap /x/* /y/*\r\n");
 }
 

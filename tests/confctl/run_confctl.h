@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,6 +126,24 @@ inline pid_t StartConfctl(const std::vector<std::string> &args) {
     }
     return child;
 }
+
+#ifdef CONFKIT_LIBRARY
+// The command line that runs a copy of confctl and its library, made in
+// bin (which every user can reach, wherever the build is), as uid 65534;
+// empty unless this runs as root with setpriv at hand.
+inline std::vector<std::string> AsNobody(const testsupport::TempDir &bin) {
+    if (geteuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0) return {};
+    if (chmod(bin.path().c_str(), 0755) != 0 ||
+        std::system(
+            ("cp '" CONFCTL_PROGRAM "' '" CONFKIT_LIBRARY "' '" + bin.path() + "'").c_str()) != 0 ||
+        rename((bin.path() + "/" CONFKIT_LIBRARY_NAME).c_str(), bin.File(CONFKIT_SONAME).c_str()) !=
+            0)
+        throw std::runtime_error("cannot copy confctl to " + bin.path());
+    return {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+            "--clear-groups",   "/usr/bin/env",  "LD_LIBRARY_PATH=" + bin.path(),
+            bin.File("confctl")};
+}
+#endif
 
 // The names of the entries of a folder, "." and ".." left out.
 inline std::vector<std::string> FolderEntries(const std::string &path) {

@@ -33,6 +33,8 @@ const char *ReasonPhrase(int status) {
         return "Payload Too Large";
     case 415:
         return "Unsupported Media Type";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Internal Server Error";
     }

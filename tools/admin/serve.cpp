@@ -35,12 +35,17 @@ void Open(std::optional<Access> &slot, const std::string &config, Args... args) 
     if (config.empty()) throw HttpError(500, "no configuration file is set for the page");
     try {
         slot.emplace(config, args...);
+    } catch (const configlock::LockBusy &) {
+        throw HttpError(503, "the configuration file stayed locked by another program; nothing "
+                             "was saved. Try again later.");
     } catch (const textcheck::NotText &e) {
         throw HttpError(500, "the configuration file is refused: " + e.why());
     } catch (const configlock::LockError &) {
         struct stat st {};
         if (::stat(config.c_str(), &st) != 0)
             throw HttpError(500, "the configuration file does not exist");
+        if (!S_ISREG(st.st_mode))
+            throw HttpError(500, "the configuration file is not a regular file");
         throw HttpError(500, "the configuration file cannot be locked for writing");
     } catch (const std::runtime_error &) {
         throw HttpError(500, "the configuration file cannot be read");
@@ -144,7 +149,10 @@ std::string ApplyAndSave(const Form &form, const Site &site, const Hooks &hooks)
     CheckLoss(form, change);
     if (hooks.beforeWrite) hooks.beforeWrite();
     try {
-        edit->Save();
+        edit->Save(change);
+    } catch (const configedit::FolderNotWritable &) {
+        throw HttpError(500, "the folder of the configuration file cannot be written, and a save "
+                             "there could not survive a crash; nothing was saved");
     } catch (const configedit::LostRace &) {
         throw HttpError(409, "the configuration file was changed by another program while this "
                              "change was being saved; nothing was saved. Reload the page and "

@@ -1,7 +1,11 @@
 #include "config_edit.h"
 
+#include "leftovers.h"
+#include "platform/files.h"
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include <sys/stat.h>
 
@@ -15,32 +19,44 @@ confkit::Document OpenExisting(const std::string &path, std::uint64_t maxSize) {
     return confkit::Document::Open(path);
 }
 
-Reading::Reading(const std::string &path, std::uint64_t maxSize)
-    : lock_(path, configlock::Mode::Read), doc_(OpenExisting(path, maxSize)) {}
+Reading::Reading(const std::string &path, std::uint64_t maxSize, std::chrono::seconds wait)
+    : lock_(path, configlock::Mode::Read, wait), doc_(OpenExisting(path, maxSize)) {}
 
-// The bytes are read after the open: a file that changes in between is one
-// that the library's check at save refuses to overwrite.
-Editing::Editing(const std::string &path, bool dryRun, std::uint64_t maxSize)
-    : lock_(path, dryRun ? configlock::Mode::Read : configlock::Mode::Write),
-      doc_(OpenExisting(path, maxSize)), before_(preview::ReadFileBytes(path)),
-      unedited_(preview::SavedBytes(*doc_.get())) {}
+// The stamp is taken before the open and the bytes are read after it: a file
+// that changes in between is one that the check at save refuses to overwrite.
+Editing::Editing(const std::string &path, bool dryRun, std::uint64_t maxSize,
+                 std::chrono::seconds wait)
+    : lock_(path, dryRun ? configlock::Mode::Read : configlock::Mode::Write, wait),
+      stamp_(confkit::platform::os::StampAt(lock_.target())), doc_(OpenExisting(path, maxSize)),
+      before_(preview::ReadFileBytes(path)), unedited_(preview::SavedBytes(*doc_.get())) {}
 
 preview::Change Editing::Preview() const {
     return preview::Compute(doc_.Path(), before_, unedited_, *doc_.get());
 }
 
-void Editing::Save() {
-    try {
-        doc_.Write();
-    } catch (const confkit::Error &) {
-        // The library refuses to write over a file that is no longer the one
-        // it read.
-        if (preview::ReadFileBytes(doc_.Path()) != before_)
-            throw LostRace(doc_.Path() +
-                           ": changed on disk since it was read (another program wrote it); "
-                           "nothing written, run the edit again");
-        throw;
+void Editing::Save(const preview::Change &change) {
+    namespace platform = confkit::platform;
+    const std::string &target = lock_.target();
+    leftovers::Remove(target);
+    platform::ReplaceCheck check;
+    check.expected = stamp_;
+    const platform::Replaced done =
+        platform::ReplaceFile(target, change.after, &check, platform::InPlace::kRefuse);
+    if (done == platform::Replaced::kDone) return;
+    if (done == platform::Replaced::kNoNewFile) {
+        const std::string cause = std::strerror(errno);
+        throw FolderNotWritable(std::filesystem::path(target).parent_path().string() +
+                                ": the folder cannot be written (" + cause +
+                                "), and a save that rewrote " + doc_.Path() +
+                                " in place could not survive a crash; nothing written");
     }
+    // The replacement refuses to write over a file that is no longer the
+    // one that was read.
+    if (preview::ReadFileBytes(target) != before_)
+        throw LostRace(doc_.Path() +
+                       ": changed on disk since it was read (another program wrote it); "
+                       "nothing written, run the edit again");
+    throw confkit::Error(doc_.Path() + ": cannot write the configuration file");
 }
 
 } // namespace configedit

@@ -5,7 +5,7 @@
 //   configedit::Editing edit(path, dryRun);  // lock, open, read the bytes
 //   ... edit edit.doc() ...
 //   preview::Change change = edit.Preview();
-//   if (change.changed() && !dryRun) edit.Save();
+//   if (change.changed() && !dryRun) edit.Save(change);
 #ifndef TOOLS_COMMON_CONFIG_EDIT_H
 #define TOOLS_COMMON_CONFIG_EDIT_H
 
@@ -14,7 +14,11 @@
 #include "preview.h"
 #include "text_check.h"
 
+#include "platform/text_file.h"
+
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -35,10 +39,19 @@ class LostRace : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// No new file can be made in the configuration's folder, so the file could
+// only be rewritten in place, which a crash in the middle would leave half
+// old and half new. Nothing was written.
+class FolderNotWritable : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 // A configuration read under the shared lock, held while the object lives.
 class Reading {
   public:
-    explicit Reading(const std::string &path, std::uint64_t maxSize = textcheck::kDefaultMaxSize);
+    explicit Reading(const std::string &path, std::uint64_t maxSize = textcheck::kDefaultMaxSize,
+                     std::chrono::seconds wait = configlock::kDefaultWait);
     const confkit::Document &doc() const { return doc_; }
 
   private:
@@ -48,22 +61,28 @@ class Reading {
 
 // An edit under the exclusive lock, held for the whole open, edit and save,
 // so that editors take turns. A dry run only reads, under the shared lock.
+// Either waits at most wait for the lock.
 class Editing {
   public:
     Editing(const std::string &path, bool dryRun,
-            std::uint64_t maxSize = textcheck::kDefaultMaxSize);
+            std::uint64_t maxSize = textcheck::kDefaultMaxSize,
+            std::chrono::seconds wait = configlock::kDefaultWait);
     confkit::Document &doc() { return doc_; }
     // The file's bytes as they were read.
     const std::string &bytes() const { return before_; }
     // The change the edit makes so far, with what its save would lose.
     preview::Change Preview() const;
-    // Writes the document back. Throws LostRace when the file changed since
-    // it was read, confkit::Error when it cannot be written; the file is left
-    // as it was in both cases.
-    void Save();
+    // Replaces the file with change.after, the bytes the library writes for
+    // the edited document, through a new file beside it; first removes what
+    // killed saves left there. Throws LostRace when the file changed since
+    // it was read, FolderNotWritable when the folder takes no new file,
+    // confkit::Error when it cannot be written otherwise; the file is left
+    // as it was in every case.
+    void Save(const preview::Change &change);
 
   private:
     configlock::ConfigLock lock_;
+    std::optional<confkit::platform::FileStamp> stamp_; // of the file before it was read
     confkit::Document doc_;
     std::string before_;   // the file's bytes
     std::string unedited_; // what a save of the unedited document writes

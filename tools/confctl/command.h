@@ -75,12 +75,14 @@ class ReadSession : public configedit::Reading {
 // nothing, --diff prints it and writes, --json prints one object
 // {"changed", "diff", "incidental", "loss"} in place of the text. An edit
 // whose save would lose text besides the change is refused unless
-// --accept-loss says the loss is meant.
+// --accept-loss says the loss is meant. --wait is how long the edit waits
+// for the lock at most.
 struct ChangeOutput {
     bool dryRun = false;
     bool diff = false;
     bool json = false;
     bool acceptLoss = false;
+    unsigned wait = static_cast<unsigned>(configlock::kDefaultWait.count());
 };
 void AddChangeOptions(CLI::App *sub, ChangeOutput &output);
 

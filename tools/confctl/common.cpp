@@ -30,10 +30,15 @@ void AddChangeOptions(CLI::App *sub, ChangeOutput &output) {
     sub->add_flag("--accept-loss", output.acceptLoss,
                   "save even when writing the file back loses lines of one bare word or the "
                   "text after a Ctrl-Z byte");
+    sub->add_option("--wait", output.wait,
+                    "wait at most SECONDS for another program's lock on the file (default 30)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0u, 86400u));
 }
 
 EditSession::EditSession(const std::string &path, const ChangeOutput &output)
-    : output_(output), edit_(path, output.dryRun, MaxFileSize()) {}
+    : output_(output),
+      edit_(path, output.dryRun, MaxFileSize(), std::chrono::seconds(output.wait)) {}
 
 namespace {
 
@@ -58,7 +63,7 @@ int EditSession::Finish() {
     const preview::Change change = edit_.Preview();
     const bool refused = change.loses() && !output_.acceptLoss;
     if (change.changed() && !output_.dryRun && !refused)
-        edit_.Save(); // a change is reported once it is made
+        edit_.Save(change); // a change is reported once it is made
     Show(change, output_, refused);
     if (!change.loses()) return kOk;
     const std::string path = doc().Path();
