@@ -4,7 +4,7 @@ set -euo pipefail
 # locales: localedef and the locale sources, for the test under a Turkish locale.
 packages=(build-essential cmake ninja-build binutils libgtest-dev libgmock-dev googletest
           nlohmann-json3-dev libcli11-dev clang libclang-rt-14-dev clang-tidy cppcheck locales
-          scdoc man-db groff-base patch ansible-core python3-pycodestyle yamllint)
+          scdoc man-db groff-base patch ansible-core python3-pycodestyle yamllint lintian)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -10,7 +10,7 @@ int Run(int argc, char **argv) {
     CLI::App app{"Inspect and edit the proxy server's configuration file.\n"
                  "Exit status: 0 success, 1 when check finds something, 2 on any error.",
                  "confctl"};
-    app.set_version_flag("--version", std::string("confctl ") + CONFCTL_VERSION);
+    app.set_version_flag("--version", std::string("confctl ") + CONFKIT_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);
 
