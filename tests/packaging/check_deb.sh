@@ -11,7 +11,12 @@ if dpkg-query -W -f='${Status}' confkit 2>/dev/null | grep -q installed; then
   echo "confkit is installed on this system already; the test would remove it"; exit 1
 fi
 work=$(mktemp -d)
-purge() { dpkg -P confkit >/dev/null 2>&1 || true; rm -rf "$work"; }
+enabled=/etc/lighttpd/conf-enabled/50-confkit-admin.conf
+purge() {
+  dpkg -P confkit >/dev/null 2>&1 || true
+  [ ! -L "$enabled" ] || [ -e "$enabled" ] || rm -f "$enabled"
+  rm -rf "$work"
+}
 trap purge EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 
@@ -63,12 +68,12 @@ CONFKIT_ADMIN_CONFIG="$work/page.conf" REQUEST_METHOD=GET /usr/lib/cgi-bin/confk
   check_consumers "$work" "$source/tests/packaging/consumer" /usr/include
 )
 
-# The snippet stays disabled, and a web server reads it once it is enabled.
-[ ! -e /etc/lighttpd/conf-enabled/50-confkit-admin.conf ] || fail "the snippet is enabled"
-if command -v lighttpd >/dev/null; then
-  printf 'server.document-root = "%s"\nserver.port = 8080\ninclude "%s"\n' "$work" \
-    /etc/lighttpd/conf-available/50-confkit-admin.conf >"$work/lighttpd.conf"
-  lighttpd -tt -f "$work/lighttpd.conf" || fail "lighttpd does not accept the snippet"
+# The snippet stays disabled; enabled as lighty-enable-mod does it, the web
+# server's own configuration reads it, and a purge drops the link with it.
+[ ! -e "$enabled" ] || fail "the snippet is enabled"
+if command -v lighttpd >/dev/null && [ -d /etc/lighttpd/conf-enabled ]; then
+  ln -s ../conf-available/50-confkit-admin.conf "$enabled"
+  lighttpd -tt -f /etc/lighttpd/lighttpd.conf || fail "lighttpd does not accept the snippet"
 fi
 
 dpkg -P confkit >/dev/null
@@ -79,4 +84,5 @@ while read -r path; do
   fi
 done <"$work/paths"
 ! ldconfig -p | grep -q libconfkit.so || fail "library still in the cache"
+[ ! -L "$enabled" ] || fail "a link to the removed snippet is left"
 echo "Debian package: all checks passed"
