@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets and the scripts in scripts/.
-.PHONY: deps e2e-deps build test asan tsan fuzz fuzz-long lint windows check bench clean
+.PHONY: deps e2e-deps build test asan tsan fuzz fuzz-long lint windows check bench package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -38,7 +38,14 @@ lint: build
 windows:
 	bash scripts/windows-test.sh
 
-# Everything CI runs (the browser test runs inside test and asan).
+# The Debian package (release build), the Ansible collection and the Windows
+# installer (cross build) into build/packages/, with SHA256SUMS.
+package: deps
+	bash scripts/package.sh
+
+# Everything CI runs (the browser test runs inside test and asan; the package
+# tests inside test, for the Debian package and the collection, and windows,
+# for the installer).
 check: deps e2e-deps test asan tsan fuzz lint windows
 
 # What the browser test needs: chromium, lighttpd, openssl, playwright-core and axe-core.

@@ -5,7 +5,8 @@ set -euo pipefail
 # libssl-dev: libcrypto, whose SHA-256 the configuration history uses.
 packages=(build-essential cmake ninja-build binutils libgtest-dev libgmock-dev googletest
           nlohmann-json3-dev libcli11-dev clang libclang-rt-14-dev clang-tidy cppcheck locales
-          scdoc man-db groff-base patch ansible-core python3-pycodestyle yamllint libssl-dev)
+          scdoc man-db groff-base patch ansible-core python3-pycodestyle yamllint libssl-dev
+          lintian)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

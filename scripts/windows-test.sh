@@ -6,7 +6,9 @@
 #   3. runs CTest under Wine in a fresh prefix, with a persistent wineserver,
 #      and checks that the expected tests ran (a program Wine cannot start
 #      may exit 0 without output);
-#   4. builds the i686 tree (build/win32), whose compile-time checks pin the
+#   4. builds the installer from that tree into build/packages and runs it
+#      under Wine in a prefix of its own (install, use, uninstall);
+#   5. builds the i686 tree (build/win32), whose compile-time checks pin the
 #      32-bit layouts, and checks its DLLs' export tables.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +16,7 @@ root=$PWD
 jobs=${JOBS:-2}
 
 # --- 1. packages -------------------------------------------------------------
-packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64)
+packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 nsis)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -84,7 +86,12 @@ for name in "${expected[@]}"; do
 done
 grep -Eq '^100% tests passed, 0 tests failed out of [1-9]' build/win64/ctest.log
 
-# --- 4. i686 tree: compile, layout checks, export tables --------------------------
+# --- 4. the installer, from the tree just tested ------------------------------
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win64/CMakeCache.txt)
+installer=$(bash scripts/windows-installer.sh build/win64 build/packages)
+(unset WINEPREFIX; bash tests/windows/installer_end_to_end.sh "$installer" "$version" "$root")
+
+# --- 5. i686 tree: compile, layout checks, export tables --------------------------
 toolchain32=$root/cmake/toolchains/i686-w64-mingw32.cmake
 cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain32" \
   -DCMAKE_BUILD_TYPE=Debug -DCONFKIT_WERROR=ON -DCONFKIT_BUILD_TESTS=OFF \

@@ -4,7 +4,8 @@
 # the first run makes the declared state, the second changes nothing, check
 # mode reports a change and writes nothing, diff mode prints confctl's diff,
 # a refused value fails the task with confctl's message, and so does a save
-# that would lose a line, unless the task accepts the loss.
+# that would lose a line, unless the task accepts the loss. The collection is installed from its
+# built artifact.
 # Usage: run.sh CONFCTL SOURCE_DIR
 set -euo pipefail
 confctl=$1 source=$2
@@ -22,7 +23,18 @@ mkdir -p "$work/bin"
 ln -s "$confctl" "$work/bin/confctl"
 export PATH="$work/bin:$PATH"
 
-ansible-galaxy collection install --offline "$source/ansible" -p "$work/collections" >/dev/null
+# The collection as it ships: the built artifact. Installing the source
+# folder, as developers do, must give the same files.
+ansible-galaxy collection build "$source/ansible" --output-path "$work/dist" >/dev/null
+artifact=$(echo "$work"/dist/confkit-proxy-*.tar.gz)
+[ -f "$artifact" ] || { echo "FAILED: no artifact built"; exit 1; }
+ansible-galaxy collection install --offline "$artifact" -p "$work/collections" >/dev/null
+ansible-galaxy collection install --offline "$source/ansible" -p "$work/from-source" >/dev/null
+listing() { (cd "$1/ansible_collections/confkit/proxy" && find . -type f | sort); }
+listing "$work/collections" | grep -qx './plugins/modules/proxy_rules.py' ||
+  { echo "FAILED: the artifact holds no modules"; exit 1; }
+cmp <(listing "$work/collections") <(listing "$work/from-source") ||
+  { echo "FAILED: the artifact and the source folder install different files"; exit 1; }
 
 cp "$source/examples/proxy.conf" "$work/a.conf"
 cp "$source/examples/proxy.conf" "$work/b.conf"

@@ -11,7 +11,7 @@ int Run(int argc, char **argv) {
                  "Exit status: 0 success, 1 when check or history verify finds something, 2 on any "
                  "error.",
                  "confctl"};
-    app.set_version_flag("--version", std::string("confctl ") + CONFCTL_VERSION);
+    app.set_version_flag("--version", std::string("confctl ") + CONFKIT_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);
 
