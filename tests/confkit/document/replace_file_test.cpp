@@ -7,6 +7,10 @@
 
 #include <cerrno>
 
+#ifdef ReplaceFile
+#undef ReplaceFile // windows.h takes the name for its own call
+#endif
+
 namespace {
 
 using namespace confkit::platform;
