@@ -89,6 +89,16 @@ inline Verdict CheckOneLine(std::string_view field, std::string_view value,
     return std::nullopt;
 }
 
+// A text that is no part of the configuration (a reason kept in the
+// history): one line without control bytes but tab.
+inline Verdict CheckPlainText(std::string_view field, std::string_view value) {
+    for (char c : value)
+        if (c == '\n' || IsRefusedControl(c))
+            return Refuse(field,
+                          "holds " + NameOf(c) + ", a control byte; a text holds none but tab");
+    return std::nullopt;
+}
+
 // A value of length characters in a line whose fixed text (indentation,
 // keyword, quotes; not the line end) takes fixed characters.
 inline Verdict CheckFits(std::string_view field, std::size_t length, std::size_t fixed) {

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 #include <filesystem>
 
 #include <sys/file.h>
@@ -21,7 +24,9 @@ using testsupport::WriteFile;
 namespace {
 
 // Writers started at once, the i-th through paths[i % paths.size()]: each
-// either succeeded and its rule is there, or failed and said so.
+// either succeeded and its rule is there, or failed and said so; the
+// history holds revision 0 and one consecutive revision per success, in a
+// chain that holds.
 void ExpectEverySuccessKept(const std::vector<std::string> &paths, int writers) {
     std::vector<std::string> rules;
     std::vector<pid_t> started;
@@ -40,6 +45,14 @@ void ExpectEverySuccessKept(const std::vector<std::string> &paths, int writers) 
             << rules[i] << " status " << statuses[i];
     }
     EXPECT_NE(present.find("Pass /base/*\n"), std::string::npos);
+    const auto successes =
+        static_cast<std::size_t>(std::count(statuses.begin(), statuses.end(), 0));
+    const nlohmann::json revisions = nlohmann::json::parse(
+        Confctl({"history", "list", paths.back(), "--json"}).out)["revisions"];
+    ASSERT_EQ(revisions.size(), successes + 1);
+    for (std::size_t i = 0; i < revisions.size(); ++i)
+        EXPECT_EQ(revisions[i]["number"], successes - i); // newest first
+    EXPECT_EQ(Confctl({"history", "verify", paths.front()}).status, 0);
 }
 
 TEST(ConfctlLock, ConcurrentEditorsLoseNothing) {
@@ -56,7 +69,8 @@ TEST(ConfctlLock, EditorsThroughALinkAndTheRealPathLoseNothing) {
     ASSERT_EQ(symlink("real.conf", link.c_str()), 0);
     ExpectEverySuccessKept({link, real}, 50);
     EXPECT_EQ(FolderEntries(dir.path()),
-              (std::vector<std::string>{"link.conf", "real.conf", "real.conf.lock"}));
+              (std::vector<std::string>{"link.conf", "real.conf", "real.conf.history",
+                                        "real.conf.lock"}));
 }
 
 // Every path to a file locks the one lock beside the file itself.

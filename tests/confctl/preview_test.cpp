@@ -105,7 +105,7 @@ TEST(Preview, NamesIncidentalChangesAndLeavesTheFileAlone) {
 }
 
 // Another program writes the file between the open and the save: the save
-// says so and leaves that program's text.
+// says so and leaves that program's text, with no history made.
 TEST(ConfigEdit, LostRaceIsAnErrorAndWritesNothing) {
     TempDir dir;
     const std::string path = dir.File("proxy.conf");
@@ -113,8 +113,9 @@ TEST(ConfigEdit, LostRaceIsAnErrorAndWritesNothing) {
     configedit::Editing edit(path, false);
     edit.doc().AddRules(confkit::RuleId("pass"), confkit::LineList::FromTexts({"Pass /a/*\n"}));
     WriteFile(path, "Port 8080\r\nMap /x/* /y/*\r\n");
-    EXPECT_THROW(edit.Save(edit.Preview()), configedit::LostRace);
+    EXPECT_THROW(edit.Save(edit.Preview(), {}), configedit::LostRace);
     EXPECT_EQ(ReadFile(path), "Port 8080\r\nMap /x/* /y/*\r\n");
+    EXPECT_FALSE(std::filesystem::exists(path + ".history"));
 }
 
 } // namespace

@@ -60,7 +60,7 @@ TEST(ConfctlSave, ASaveRemovesTheNewFilesOfEndedSaves) {
     auto add = Confctl({"add", file, "pass", "Pass /b/*"}, {}, nobody);
     EXPECT_EQ(add.status, 0) << add.err;
     EXPECT_EQ(ReadFile(file), "Port 80\r\nPass /b/*\r\n");
-    kept.insert(kept.end(), {"p.conf", "p.conf.lock"});
+    kept.insert(kept.end(), {"p.conf", "p.conf.history", "p.conf.lock"});
     std::vector<std::string> entries = FolderEntries(dir.path());
     std::sort(kept.begin(), kept.end());
     std::sort(entries.begin(), entries.end());

@@ -24,4 +24,14 @@ void ApplyForm(confkit::Document &doc, const Form &form) {
         BadRequest("the form names an unknown operation");
 }
 
+std::string Summary(const Form &form) {
+    const std::string op = form.All(kOperationField).front();
+    if (op == kSettingsOperation) return "settings form";
+    const bool protect = op == kProtectPut || op == kProtectDelete;
+    const std::vector<std::string> names = form.All(protect ? "template" : "name");
+    const bool put = op == kProtectPut || op == kPicsPut;
+    return std::string(protect ? "protect" : "pics") + (put ? " put " : " delete ") +
+           (names.empty() ? "" : names.front());
+}
+
 } // namespace admin

@@ -31,6 +31,10 @@ const std::vector<std::string> &EditableDirectives();
 // HttpError, and the document should then not be written.
 void ApplyForm(confkit::Document &doc, const Form &form);
 
+// What a form that ApplyForm accepted does, in a few words for the history
+// ("protect put /secret/*").
+std::string Summary(const Form &form);
+
 // The parts of ApplyForm, one per kind of form.
 void ApplySettings(confkit::Document &doc, const Form &form);
 void ApplyProtect(confkit::Document &doc, const Form &form, bool remove);

@@ -65,6 +65,8 @@ RequestInfo RequestFromEnvironment() {
     r.origin = Environment("HTTP_ORIGIN");
     r.fetchSite = Environment("HTTP_SEC_FETCH_SITE");
     r.cookie = Environment("HTTP_COOKIE");
+    r.remoteUser = Environment("REMOTE_USER");
+    r.remoteAddr = Environment("REMOTE_ADDR");
     return r;
 }
 

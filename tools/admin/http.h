@@ -36,6 +36,8 @@ struct RequestInfo {
     std::string origin;        // HTTP_ORIGIN
     std::string fetchSite;     // HTTP_SEC_FETCH_SITE
     std::string cookie;        // HTTP_COOKIE
+    std::string remoteUser;    // REMOTE_USER: who the server authenticated
+    std::string remoteAddr;    // REMOTE_ADDR
 };
 
 RequestInfo RequestFromEnvironment();

@@ -9,6 +9,7 @@
 #include "version.h"
 
 #include "config_edit.h"
+#include "history_view.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -137,8 +138,18 @@ Response PreviewPost(const Form &form, const Site &site, const std::string &acti
     return r;
 }
 
+// What the history records of a save through the page: the user the server
+// authenticated, and the client's address.
+history::Save About(const RequestInfo &request, const Form &form, const preview::Change &change) {
+    const history::LineCounts lines = history::CountDiffLines(change.diff);
+    std::string who = request.remoteUser.empty() ? "unknown" : request.remoteUser;
+    if (!request.remoteAddr.empty()) who += " from " + request.remoteAddr;
+    return {who, "administration page", Summary(form), "", lines.added, lines.removed};
+}
+
 // Applies the form and saves; returns the message that says what happened.
-std::string ApplyAndSave(const Form &form, const Site &site, const Hooks &hooks) {
+std::string ApplyAndSave(const RequestInfo &request, const Form &form, const Site &site,
+                         const Hooks &hooks) {
     std::optional<Editing> edit;
     Open(edit, site.config, false);
     CheckVersion(form, edit->bytes());
@@ -149,7 +160,7 @@ std::string ApplyAndSave(const Form &form, const Site &site, const Hooks &hooks)
     CheckLoss(form, change);
     if (hooks.beforeWrite) hooks.beforeWrite();
     try {
-        edit->Save(change);
+        edit->Save(change, About(request, form, change));
     } catch (const configedit::FolderNotWritable &) {
         throw HttpError(500, "the folder of the configuration file cannot be written, and a save "
                              "there could not survive a crash; nothing was saved");
@@ -157,6 +168,10 @@ std::string ApplyAndSave(const Form &form, const Site &site, const Hooks &hooks)
         throw HttpError(409, "the configuration file was changed by another program while this "
                              "change was being saved; nothing was saved. Reload the page and "
                              "make the change again.");
+    } catch (const history::Error &e) {
+        throw HttpError(500, std::string("the save cannot be recorded in the configuration's "
+                                         "history, so nothing was saved: ") +
+                                 e.what());
     } catch (const confkit::Error &) {
         throw HttpError(500, "the configuration file cannot be written; nothing was saved");
     }
@@ -177,7 +192,7 @@ Response Post(const RequestInfo &request, const Site &site, std::FILE *in, const
             BadRequest("the form names an unknown step");
         return PreviewPost(*form, site, action, key);
     }
-    const std::string message = ApplyAndSave(*form, site, hooks); // releases the lock
+    const std::string message = ApplyAndSave(request, *form, site, hooks); // releases the lock
     return ShowPage(site, action, key, message);
 }
 

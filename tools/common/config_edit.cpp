@@ -34,25 +34,67 @@ preview::Change Editing::Preview() const {
     return preview::Compute(doc_.Path(), before_, unedited_, *doc_.get());
 }
 
-void Editing::Save(const preview::Change &change) {
-    namespace platform = confkit::platform;
+preview::Change Editing::PreviewBytes(const std::string &after) const {
+    preview::Change change;
+    change.unedited = before_;
+    change.after = after;
+    change.diff = preview::UnifiedDiff(doc_.Path(), before_, after);
+    return change;
+}
+
+namespace {
+
+// Whether a new file can be made beside target. The probe is named as the
+// new files of a save (number 0, which saves do not use), so that what a
+// killed probe leaves is removed as they are.
+bool TakesNewFile(const std::string &target) {
+    namespace os = confkit::platform::os;
+    const std::string probe =
+        os::TemporaryStem(target) + "." + std::to_string(os::ProcessId()) + ".0.tmp";
+    const int fd = os::CreateNew(probe, true);
+    if (fd < 0 && errno == EEXIST) return true; // a probe of this process's own, left before
+    if (fd < 0) return false;
+    os::Close(fd);
+    os::Remove(probe);
+    return true;
+}
+
+} // namespace
+
+void Editing::RefuseNoNewFile() const {
+    const std::string &target = lock_.target();
+    const std::string cause = std::strerror(errno);
+    throw FolderNotWritable(std::filesystem::path(target).parent_path().string() +
+                            ": the folder cannot be written (" + cause +
+                            "), and a save that rewrote " + doc_.Path() +
+                            " in place could not survive a crash; nothing written");
+}
+
+std::optional<std::size_t> Editing::Save(const preview::Change &change,
+                                         const history::Save &about) {
     const std::string &target = lock_.target();
     leftovers::Remove(target);
+    // Refused before the history is touched, for the cause that matters.
+    if (!TakesNewFile(target)) RefuseNoNewFile();
+    const auto write = [&] { Replace(change.after, true); };
+    // The file is back as it was read: the next save's check must expect
+    // the file as it is then.
+    const auto putBack = [&](const std::string &bytes) { Replace(bytes, false); };
+    return history::History(target).Record(before_, change.after, about, write, putBack);
+}
+
+void Editing::Replace(const std::string &bytes, bool checked) {
+    namespace platform = confkit::platform;
+    const std::string &target = lock_.target();
     platform::ReplaceCheck check;
     check.expected = stamp_;
-    const platform::Replaced done =
-        platform::ReplaceFile(target, change.after, &check, platform::InPlace::kRefuse);
+    const platform::Replaced done = platform::ReplaceFile(target, bytes, checked ? &check : nullptr,
+                                                          platform::InPlace::kRefuse);
     if (done == platform::Replaced::kDone) return;
-    if (done == platform::Replaced::kNoNewFile) {
-        const std::string cause = std::strerror(errno);
-        throw FolderNotWritable(std::filesystem::path(target).parent_path().string() +
-                                ": the folder cannot be written (" + cause +
-                                "), and a save that rewrote " + doc_.Path() +
-                                " in place could not survive a crash; nothing written");
-    }
+    if (done == platform::Replaced::kNoNewFile) RefuseNoNewFile();
     // The replacement refuses to write over a file that is no longer the
     // one that was read.
-    if (preview::ReadFileBytes(target) != before_)
+    if (checked && preview::ReadFileBytes(target) != before_)
         throw LostRace(doc_.Path() +
                        ": changed on disk since it was read (another program wrote it); "
                        "nothing written, run the edit again");

@@ -5,12 +5,13 @@
 //   configedit::Editing edit(path, dryRun);  // lock, open, read the bytes
 //   ... edit edit.doc() ...
 //   preview::Change change = edit.Preview();
-//   if (change.changed() && !dryRun) edit.Save(change);
+//   if (change.changed() && !dryRun) edit.Save(change, about);
 #ifndef TOOLS_COMMON_CONFIG_EDIT_H
 #define TOOLS_COMMON_CONFIG_EDIT_H
 
 #include "config_lock.h"
 #include "confkit.hpp"
+#include "history.h"
 #include "preview.h"
 #include "text_check.h"
 
@@ -72,15 +73,28 @@ class Editing {
     const std::string &bytes() const { return before_; }
     // The change the edit makes so far, with what its save would lose.
     preview::Change Preview() const;
+    // The change that makes the file hold exactly after, bytes that the
+    // library's save would not write (a revision to restore).
+    preview::Change PreviewBytes(const std::string &after) const;
     // Replaces the file with change.after, the bytes the library writes for
-    // the edited document, through a new file beside it; first removes what
-    // killed saves left there. Throws LostRace when the file changed since
-    // it was read, FolderNotWritable when the folder takes no new file,
-    // confkit::Error when it cannot be written otherwise; the file is left
-    // as it was in every case.
-    void Save(const preview::Change &change);
+    // the edited document, through a new file beside it, and records the save
+    // in the file's history as about says (history.h); first removes what
+    // killed saves left there. Returns the new revision's number. Throws
+    // LostRace when the file changed since it was read, FolderNotWritable
+    // when the folder takes no new file, history::Error when the history
+    // cannot be recorded, confkit::Error when the file cannot be written
+    // otherwise; the file and its history are left as they were in every case.
+    std::optional<std::size_t> Save(const preview::Change &change, const history::Save &about);
+    // The history of the file, read under the lock this edit holds.
+    history::History History() const { return history::History(lock_.target()); }
 
   private:
+    // Writes bytes over the file through a new file, never in place; when
+    // checked, only over the file as it was read.
+    void Replace(const std::string &bytes, bool checked);
+    // Throws FolderNotWritable with errno's cause.
+    [[noreturn]] void RefuseNoNewFile() const;
+
     configlock::ConfigLock lock_;
     std::optional<confkit::platform::FileStamp> stamp_; // of the file before it was read
     confkit::Document doc_;

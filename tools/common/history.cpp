@@ -129,6 +129,11 @@ std::string History::Revision(std::size_t n) const {
     return *bytes;
 }
 
+std::string History::Head() const {
+    const LogText log = SplitLog(files::ReadIfPresent(LogPath()).value_or(""));
+    return log.lines.empty() ? "" : sha256::Hex(log.lines.back());
+}
+
 bool History::ChangedOutside(const std::string &bytes) const {
     const std::vector<Entry> entries = Entries();
     return !entries.empty() && entries.back().sha256 != sha256::Hex(bytes);

@@ -70,6 +70,8 @@ class History {
     // Whether bytes (the file as it is on disk) are not the last revision's.
     bool ChangedOutside(const std::string &bytes) const;
     Verification Verify() const;
+    // SHA-256 of the log's last entry, as Verify() reports it; "" when none.
+    std::string Head() const;
 
     // Writing. Stores how many revisions to keep; the next save prunes.
     void SetKeep(std::size_t keep);

@@ -24,7 +24,10 @@ std::string Row(const Entry &entry) {
 } // namespace
 
 LineCounts CountLines(const std::string &before, const std::string &after) {
-    const std::string diff = preview::UnifiedDiff("", before, after);
+    return CountDiffLines(preview::UnifiedDiff("", before, after));
+}
+
+LineCounts CountDiffLines(const std::string &diff) {
     LineCounts counts;
     std::size_t line = 0;
     for (std::size_t start = 0; start < diff.size(); ++line) {

@@ -18,6 +18,8 @@ struct LineCounts {
 };
 // The lines a unified diff from before to after adds and removes.
 LineCounts CountLines(const std::string &before, const std::string &after);
+// The lines that a unified diff adds and removes, its header aside.
+LineCounts CountDiffLines(const std::string &diff);
 
 // Newest first, one line per revision; a note that the file was changed
 // outside comes first when bytes (the file on disk) are not the last

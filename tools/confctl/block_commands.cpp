@@ -16,11 +16,12 @@ confkit::PutMode ModeOf(const std::string &mode) {
     return confkit::PutMode::Replace;
 }
 
-// A kind of entry as its subcommands see it: its label in messages, whether
-// the document has one of that name, and its delete. The library looks for
+// A kind of entry as its subcommands see it: its label in messages, its
+// command group, whether the document has one of that name, and its delete. The library looks for
 // each kind among its own directives only.
 struct EntryKind {
     const char *label;
+    const char *group;
     bool (*has)(const confkit::Document &, const std::string &);
     void (confkit::Document::*remove)(const std::string &);
 };
@@ -36,14 +37,15 @@ bool HasMember(const confkit::Document &doc, const std::string &name) {
 }
 
 const EntryKind kProtectKind = {
-    "Protect or Protection entry",
+    "Protect or Protection entry", "protect",
     [](const confkit::Document &doc, const std::string &name) { return !!doc.Protect(name); },
     &confkit::Document::DeleteProtect};
 const EntryKind kLdapKind = {
-    "LDAPInfo block",
+    "LDAPInfo block", "ldap",
     [](const confkit::Document &doc, const std::string &name) { return !!doc.LDAP(name); },
     &confkit::Document::DeleteLDAP};
-const EntryKind kMemberKind = {"Member block", HasMember, &confkit::Document::DeleteMember};
+const EntryKind kMemberKind = {"Member block", "member", HasMember,
+                               &confkit::Document::DeleteMember};
 
 // False when there is no entry of that kind and name; a failure instead when
 // it must exist.
@@ -84,14 +86,14 @@ int ProtectPut(const BlockOptions &o) {
     confkit::Record<ProtectRule> old = doc.Protect(anchor);
     if (!replaces || !old || !SameRecord(*old, *rule))
         doc.PutProtect(*rule, anchor, ModeOf(o.mode));
-    return session.Finish();
+    return session.Finish("protect put " + ProtectName(*rule));
 }
 
 int DeleteEntry(const BlockOptions &o, const EntryKind &kind) {
     EditSession session(o.file, o.output);
     confkit::Document &doc = session.doc();
     if (Exists(doc, kind, o.name, !o.ifExists)) (doc.*kind.remove)(o.name);
-    return session.Finish();
+    return session.Finish(std::string(kind.group) + " delete " + o.name);
 }
 
 // ---- ldap and member ----
@@ -108,8 +110,9 @@ int LdapGet(const BlockOptions &o) {
 // replacing put of the record already there (as far as the file can tell,
 // which for a Member block, that has no get, is never) changes nothing.
 template <class R, class Get, class Put>
-int PutNamedBlock(const BlockOptions &o, const std::string &kind, const std::string &label,
-                  valuecheck::Verdict (*check)(const R &), Get get, Put put) {
+int PutNamedBlock(const BlockOptions &o, const std::string &kind, const std::string &group,
+                  const std::string &label, valuecheck::Verdict (*check)(const R &), Get get,
+                  Put put) {
     confkit::Record<R> rule = ReadRecord<R>(kind);
     if (!rule->Name) throw Failure("the " + label + " record needs a Name");
     Accept(check(*rule));
@@ -117,12 +120,12 @@ int PutNamedBlock(const BlockOptions &o, const std::string &kind, const std::str
     EditSession session(o.file, o.output);
     confkit::Document &doc = session.doc();
     if (o.mode != "replace" || !get(doc, anchor, *rule)) put(doc, *rule, anchor, ModeOf(o.mode));
-    return session.Finish();
+    return session.Finish(group + " put " + rule->Name);
 }
 
 int LdapPut(const BlockOptions &o) {
     return PutNamedBlock<LDAPRule>(
-        o, "LDAP", "LDAPInfo block", valuecheck::CheckLDAP,
+        o, "LDAP", "ldap", "LDAPInfo block", valuecheck::CheckLDAP,
         [](const confkit::Document &doc, const std::string &name, const LDAPRule &rule) {
             confkit::Record<LDAPRule> old = doc.LDAP(name);
             return old && SameRecord(*old, rule);
@@ -133,7 +136,7 @@ int LdapPut(const BlockOptions &o) {
 
 int MemberPut(const BlockOptions &o) {
     return PutNamedBlock<MemberRule>(
-        o, "member", "Member block", valuecheck::CheckMember,
+        o, "member", "member", "Member block", valuecheck::CheckMember,
         [](const confkit::Document &, const std::string &, const MemberRule &) { return false; },
         [](confkit::Document &doc, const MemberRule &rule, const std::string &anchor,
            confkit::PutMode mode) { doc.PutMember(rule, anchor, mode); });

@@ -1,6 +1,8 @@
 #include "command.h"
 
+#include "history_view.h"
 #include "preview.h"
+#include "process_user.h"
 
 #include <nlohmann/json.hpp>
 
@@ -34,16 +36,47 @@ void AddChangeOptions(CLI::App *sub, ChangeOutput &output) {
                     "wait at most SECONDS for another program's lock on the file (default 30)")
         ->type_name("SECONDS")
         ->check(CLI::Range(0u, 86400u));
+    sub->add_option("--reason", output.reason,
+                    "why the change is made, recorded with it in the file's history")
+        ->type_name("TEXT");
 }
 
+namespace {
+
+const ChangeOutput &Checked(const ChangeOutput &output) {
+    Accept(valuecheck::CheckPlainText("--reason", output.reason));
+    return output;
+}
+
+} // namespace
+
 EditSession::EditSession(const std::string &path, const ChangeOutput &output)
-    : output_(output),
+    : output_(Checked(output)),
       edit_(path, output.dryRun, MaxFileSize(), std::chrono::seconds(output.wait)) {}
 
 namespace {
 
+// What the history records of a save by confctl. A program that runs
+// confctl for its own ends names itself in CONFCTL_CALLER.
+history::Save About(const std::string &summary, const std::string &reason,
+                    const preview::Change &change) {
+    const history::LineCounts lines = history::CountDiffLines(change.diff);
+    const char *caller = std::getenv("CONFCTL_CALLER");
+    std::string program = "confctl";
+    if (caller && *caller) program += std::string(" (") + caller + ")";
+    return {processuser::Name(), program, summary, reason, lines.added, lines.removed};
+}
+
+// What a save recorded, for --json: the new revision, the copy of the file
+// as it was before the change, and the head of the history's chain.
+struct Recorded {
+    std::optional<std::size_t> revision;
+    std::string backupFile, head;
+};
+
 // A refused change is shown only where nothing is written anyway.
-void Show(const preview::Change &change, const ChangeOutput &output, bool refused) {
+void Show(const preview::Change &change, const ChangeOutput &output, bool refused,
+          const Recorded &recorded) {
     const bool changed = change.changed();
     const std::vector<std::string> none;
     if (output.json) {
@@ -51,6 +84,10 @@ void Show(const preview::Change &change, const ChangeOutput &output, bool refuse
                                          {"diff", changed ? change.diff : ""},
                                          {"incidental", changed ? change.incidental : none},
                                          {"loss", changed ? preview::LossNotes(change) : none}};
+        report["revision"] = recorded.revision ? nlohmann::ordered_json(*recorded.revision)
+                                               : nlohmann::ordered_json();
+        report["backup_file"] = recorded.backupFile;
+        report["history_head"] = recorded.head;
         Print(report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
     } else if ((output.dryRun || (output.diff && !refused)) && changed) {
         Print(preview::Render(change));
@@ -59,12 +96,26 @@ void Show(const preview::Change &change, const ChangeOutput &output, bool refuse
 
 } // namespace
 
-int EditSession::Finish() {
-    const preview::Change change = edit_.Preview();
+int EditSession::Finish(const std::string &summary) {
+    return Conclude(edit_.Preview(), summary);
+}
+
+int EditSession::FinishBytes(const std::string &after, const std::string &summary) {
+    return Conclude(edit_.PreviewBytes(after), summary);
+}
+
+int EditSession::Conclude(const preview::Change &change, const std::string &summary) {
     const bool refused = change.loses() && !output_.acceptLoss;
-    if (change.changed() && !output_.dryRun && !refused)
-        edit_.Save(change); // a change is reported once it is made
-    Show(change, output_, refused);
+    Recorded recorded;
+    if (change.changed() && !output_.dryRun && !refused) {
+        // a change is reported once it is made
+        recorded.revision = edit_.Save(change, About(summary, output_.reason, change));
+        if (recorded.revision && *recorded.revision > 0)
+            recorded.backupFile =
+                edit_.History().folder() + "/" + std::to_string(*recorded.revision - 1);
+    }
+    if (output_.json) recorded.head = edit_.History().Head();
+    Show(change, output_, refused, recorded);
     if (!change.loses()) return kOk;
     const std::string path = doc().Path();
     if (refused)

@@ -22,6 +22,7 @@ int Run(int argc, char **argv) {
     confctl::AddCheckCommand(app, run);
     confctl::AddRenderCommand(app, run);
     confctl::AddHistoryCommands(app, run);
+    confctl::AddRestoreCommand(app, run);
 
     try {
         app.parse(argc, argv);

@@ -127,14 +127,14 @@ int PicsPut(const BlockOptions &o) {
         doc.PutFilter(rule.RuleName, *input.filter);
     else if (input.setsFilter)
         doc.DeleteFilter(rule.RuleName);
-    return session.Finish();
+    return session.Finish(std::string("pics put ") + rule.RuleName);
 }
 
 int PicsDelete(const BlockOptions &o) {
     EditSession session(o.file, o.output);
     if (!session.doc().DeletePics(o.name) && !o.ifExists)
         throw Failure(o.file + ": no PICS rule named '" + o.name + "' to delete");
-    return session.Finish();
+    return session.Finish("pics delete " + o.name);
 }
 
 struct ClauseOptions {
@@ -173,7 +173,7 @@ int ClausePut(const ClauseOptions &o) {
     RequirePicsRule(doc, o.rule);
     confkit::ValueList list = confkit::ValueList::FromTexts(values);
     doc.PutPicsClause(o.rule, keyword, list);
-    return session.Finish();
+    return session.Finish("pics clause put " + o.rule + " " + keyword);
 }
 
 int FilterPut(const ClauseOptions &o) {
@@ -182,7 +182,7 @@ int FilterPut(const ClauseOptions &o) {
     confkit::Document &doc = session.doc();
     RequirePicsRule(doc, o.rule);
     doc.PutFilter(o.rule, o.text);
-    return session.Finish();
+    return session.Finish("pics filter put " + o.rule);
 }
 
 int FilterDelete(const ClauseOptions &o) {
@@ -193,7 +193,7 @@ int FilterDelete(const ClauseOptions &o) {
     doc.DeleteFilter(o.rule);
     if (doc.Lines().size() == before && !o.ifExists)
         throw Failure(o.file + ": the PICS rule '" + o.rule + "' has no Filter clause");
-    return session.Finish();
+    return session.Finish("pics filter delete " + o.rule);
 }
 
 CLI::App *AddClauseSubcommand(CLI::App *parent, const std::string &verb,

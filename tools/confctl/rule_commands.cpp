@@ -107,9 +107,24 @@ confkit::LineList RuleList(const EditOptions &options, int32_t id) {
     return confkit::LineList::FromTexts(texts);
 }
 
+// The directive as the rules spell it ("Pass", not the table's "pass"), for
+// a summary an administrator reads.
+std::string SpelledDirective(const confkit::LineList &list, int32_t id) {
+    for (const Line &line : list) {
+        const std::string text = line.text;
+        const std::size_t start = text.find_first_not_of(" \t");
+        if (start == std::string::npos) continue;
+        return text.substr(start, text.find_first_of(" \t\r\n", start) - start);
+    }
+    return confkit::RuleName(id);
+}
+
 int Edit(const EditOptions &options, const std::string &verb) {
     int32_t id = DirectiveId(options.directive);
     confkit::LineList list = RuleList(options, id);
+    const std::size_t count = list.size();
+    const std::string summary = verb + " " + SpelledDirective(list, id) + ": " +
+                                std::to_string(count) + (count == 1 ? " rule" : " rules");
     EditSession session(options.file, options.output);
     confkit::Document &doc = session.doc();
     if (verb == "add") {
@@ -128,7 +143,7 @@ int Edit(const EditOptions &options, const std::string &verb) {
             throw Failure(options.file + ": nothing removed, the file is unchanged");
         }
     }
-    return session.Finish();
+    return session.Finish(summary);
 }
 
 void AddEdit(CLI::App &app, Runner &run, const std::string &verb, const std::string &description) {
