@@ -33,9 +33,10 @@ std::size_t Count(const std::string &text, const std::string &piece) {
 
 class Served : public ::testing::Test {
   protected:
-    admin::Response Get() {
+    admin::Response Get(const std::string &query = "") {
         admin::RequestInfo request;
         request.method = "GET";
+        request.query = query;
         request.scriptName = "/admin.cgi";
         request.cookie = std::string(admin::kKeyCookie) + "=" + key_;
         return admin::Serve(request, site_, nullptr);
@@ -54,6 +55,8 @@ class Served : public ::testing::Test {
         request.contentType = "application/x-www-form-urlencoded";
         request.contentLength = std::to_string(body.size());
         request.cookie = std::string(admin::kKeyCookie) + "=" + key_;
+        request.remoteUser = "admin";
+        request.remoteAddr = "192.0.2.7";
         std::unique_ptr<std::FILE, int (*)(std::FILE *)> in(
             fmemopen(const_cast<char *>(body.data()), body.size(), "r"), std::fclose);
         return admin::Serve(request, site_, in.get(), hooks);
@@ -184,6 +187,64 @@ TEST_F(Served, ValuesOfTheFileNeverBecomeMarkup) {
         EXPECT_EQ(Count(page, tag), Count(before, tag) + (std::string(tag) == "<table" ? 4 : 0) +
                                         (std::string(tag) == "<pre" ? 1 : 0))
             << tag;
+}
+
+// The status of the HttpError that f throws, or 0 when it throws none.
+int StatusOf(const std::function<void()> &f) {
+    try {
+        f();
+    } catch (const admin::HttpError &e) {
+        return e.status();
+    }
+    return 0;
+}
+
+// A save through the page is recorded with who made it and why; the
+// history lists it, its page shows its diff, and a restore goes through the
+// preview like every form. Every value of the history is escaped.
+TEST_F(Served, TheHistoryShowsWhoAndWhyAndRestoresThroughThePreview) {
+    const std::string unedited = "Port 8080\r\n";
+    WriteFile(site_.config, unedited);
+    EXPECT_NE(Get().body.find("id=\"history-none\""), std::string::npos);
+    Post("op=settings&step=apply&Port=81&reason=%3Cb%3Elate%3C%2Fb%3E+fix");
+    const std::string saved = ReadFile(site_.config);
+    const std::string page = Get().body;
+    const std::string history = page.substr(page.find("id=\"section-history\""));
+    EXPECT_NE(history.find("<td>admin from 192.0.2.7</td><td>administration page</td>"
+                           "<td>settings form</td><td>&lt;b&gt;late&lt;/b&gt; fix</td>"),
+              std::string::npos)
+        << history;
+    EXPECT_EQ(history.find("<b>"), std::string::npos);
+    EXPECT_EQ(Count(history, "name=\"op\" value=\"restore\""), 2u); // revisions 1 and 0
+    const std::string shown = Get("revision=1").body;
+    EXPECT_NE(shown.find("-Port 8080"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("+Port 81"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("&lt;b&gt;late"), std::string::npos);
+
+    const std::string preview = Post("op=restore&revision=0").body;
+    EXPECT_NE(preview.find("+Port 8080"), std::string::npos) << preview;
+    EXPECT_NE(preview.find("name=\"reason\""), std::string::npos);
+    EXPECT_EQ(ReadFile(site_.config), saved);
+    const std::string after = Post("op=restore&revision=0&step=apply&reason=undo").body;
+    EXPECT_NE(after.find("Restored revision 0."), std::string::npos) << after;
+    EXPECT_EQ(ReadFile(site_.config), unedited);
+    EXPECT_NE(after.find("<td>restore of revision 0</td><td>undo</td>"), std::string::npos);
+
+    const struct {
+        std::function<void()> request;
+        int status;
+    } refusals[] = {
+        {[&] { Post("op=restore&revision=9&step=apply"); }, 404},
+        {[&] { Post("op=restore&revision=x"); }, 400},
+        {[&] { Post("op=restore"); }, 400},
+        {[&] { Post("op=settings&step=apply&Port=82&reason=a%1Bb"); }, 400},
+        {[&] { Post("op=settings&step=apply&Port=82&reason=" + std::string(201, 'r')); }, 400},
+        {[&] { Get("revision=9"); }, 404},
+        {[&] { Get("revision=-1"); }, 400},
+    };
+    for (const auto &r : refusals)
+        EXPECT_EQ(StatusOf(r.request), r.status);
+    EXPECT_EQ(ReadFile(site_.config), unedited);
 }
 
 TEST(Guard, EveryPageHasItsOwnTokenAndOnlyTheKeyUnlocksIt) {

@@ -213,7 +213,8 @@ test('the header leads to each section, by keyboard too, and sections fold away'
   assert.match(await page.textContent('header .file'), /proxy\.conf/);
   const links = await page.$$eval('nav a', (a) => a.map((l) => [l.textContent, l.getAttribute('href')]));
   assert.deepEqual(links.map((l) => l[0]),
-    ['Server settings', 'Rules', 'Protection', 'Members', 'Content filtering', 'Access control']);
+    ['Server settings', 'Rules', 'Protection', 'Members', 'Content filtering', 'Access control',
+      'History']);
   for (const [, href] of links) assert.equal(await page.$$eval(href, (e) => e.length), 1, href);
   // Tab to the fourth link and follow it with Enter.
   await page.focus('nav a >> nth=0');
@@ -274,6 +275,42 @@ test('a form made from a file that changed since is refused', async () => {
   assert.equal(response.status(), 409);
   assert.equal(readConfig(), theirs.replace('9999', '9998'));
   writeConfig(theirs.replace(/^Port .*$/m, 'Port                8081'));
+});
+
+// Once, in the plain build: under the sanitizers it would only repeat what
+// the unit tests of the history show there.
+const plainBuildOnly = { skip: process.env.CONFKIT_SANITIZED ? 'runs in the plain build' : false };
+
+test('the history shows who saved and why, and a restore goes through the preview', plainBuildOnly, async () => {
+  await page.goto(url);
+  const before = readConfig();
+  await page.fill('input[name=Port]', '8090');
+  await follow('#settings button[type=submit]');
+  await page.fill('#apply input[name=reason]', 'night <b>fix</b>');
+  await follow('#apply button[name=step]');
+  const [mine, earlier] = await tableRows('history');
+  assert.match(mine[2], /^admin from /);
+  assert.deepEqual(mine.slice(3, 6), ['administration page', 'settings form', 'night <b>fix</b>']);
+  assert.equal(await page.$$eval('#history b', (b) => b.length), 0);
+  await assertAccessible('the history');
+
+  // Its page shows what it changed.
+  await follow(`#history a[href$="revision=${mine[0]}"]`);
+  assert.equal(await page.title(), `Revision ${mine[0]} - Proxy administration`);
+  assert.match(await page.textContent('#diff'), /^\+Port +8090$/m);
+  await follow('#back');
+
+  // Restoring the revision before it: the preview, then Apply.
+  await follow(`#history tbody tr:nth-child(2) form.restore button`);
+  assert.equal(await page.title(), 'Preview - Proxy administration');
+  assert.match(await page.textContent('#diff'), /^-Port +8090$/m);
+  assert.notEqual(readConfig(), before);
+  await page.fill('#apply input[name=reason]', 'undo');
+  await follow('#apply button[name=step]');
+  assert.match(await page.textContent('#message'), new RegExp(`^Restored revision ${earlier[0]}\\. `));
+  assert.equal(readConfig(), before);
+  const [restore] = await tableRows('history');
+  assert.deepEqual(restore.slice(4, 6), [`restore of revision ${earlier[0]}`, 'undo']);
 });
 
 // What the page's own forms would send, with its token and version.

@@ -57,6 +57,7 @@ void BadRequest(const std::string &message) {
 RequestInfo RequestFromEnvironment() {
     RequestInfo r;
     r.method = Environment("REQUEST_METHOD");
+    r.query = Environment("QUERY_STRING");
     r.contentType = Environment("CONTENT_TYPE");
     r.contentLength = Environment("CONTENT_LENGTH");
     r.scriptName = Environment("SCRIPT_NAME");

@@ -38,6 +38,7 @@ struct RequestInfo {
     std::string cookie;        // HTTP_COOKIE
     std::string remoteUser;    // REMOTE_USER: who the server authenticated
     std::string remoteAddr;    // REMOTE_ADDR
+    std::string query;         // QUERY_STRING
 };
 
 RequestInfo RequestFromEnvironment();

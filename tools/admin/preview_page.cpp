@@ -1,5 +1,8 @@
 #include "preview_page.h"
 
+#include "apply.h"
+#include "history_view.h"
+
 namespace admin {
 namespace {
 
@@ -21,21 +24,10 @@ std::string DiffLine(std::string line) {
     return std::string("<span class=\"") + kind + "\">" + HtmlEscape(line) + "\n</span>";
 }
 
-std::string DiffHtml(const std::string &diff) {
-    std::string out;
-    for (std::size_t start = 0; start < diff.size();) {
-        std::size_t end = diff.find('\n', start);
-        if (end == std::string::npos) end = diff.size();
-        out += DiffLine(diff.substr(start, end - start));
-        start = end + 1;
-    }
-    return out;
-}
-
 std::string Summary(const preview::Change &change, const std::string &name) {
     if (!change.changed())
         return "Applying this form changes nothing in " + name + "; Apply would save nothing.";
-    const DiffCount n = CountLines(change.diff);
+    const history::LineCounts n = history::CountDiffLines(change.diff);
     const std::string loss =
         change.loses() ? " Writing the file back would also lose " + preview::LossSummary(change) +
                              ", which this form does not change: Apply saves only when you "
@@ -63,21 +55,25 @@ std::string AcceptLoss(const preview::Change &change) {
            "lose\" are lost</label></p>\n";
 }
 
+// The reason the history keeps with the save; only what a save asks for.
+std::string ReasonField(const preview::Change &change) {
+    if (!change.changed()) return "";
+    return std::string("<p><label>Reason (kept in the history) <input type=\"text\" name=\"") +
+           kReasonField + "\" size=\"50\" maxlength=\"" + std::to_string(kReasonChars) +
+           "\"></label></p>\n";
+}
+
 } // namespace
 
-DiffCount CountLines(const std::string &diff) {
-    DiffCount n;
+std::string DiffHtml(const std::string &diff) {
+    std::string out;
     for (std::size_t start = 0; start < diff.size();) {
         std::size_t end = diff.find('\n', start);
         if (end == std::string::npos) end = diff.size();
-        const std::string line = diff.substr(start, end - start);
-        if (line.rfind("+++", 0) != 0 && line.rfind("---", 0) != 0 && !line.empty()) {
-            n.added += line[0] == '+';
-            n.removed += line[0] == '-';
-        }
+        out += DiffLine(diff.substr(start, end - start));
         start = end + 1;
     }
-    return n;
+    return out;
 }
 
 std::string RenderPreviewPage(const PreviewPage &p) {
@@ -98,7 +94,7 @@ std::string RenderPreviewPage(const PreviewPage &p) {
     out += "<h2>What else the save would change</h2>\n" +
            List("incidental", p.change.incidental, "Nothing else.");
     out += "<form id=\"apply\" method=\"post\" action=\"" + HtmlEscape(p.action) + "\">\n" +
-           page::HiddenInputs(p.fields) + AcceptLoss(p.change) +
+           page::HiddenInputs(p.fields) + ReasonField(p.change) + AcceptLoss(p.change) +
            "<div class=\"actions\">\n<button type=\"submit\" name=\"" + kStepField + "\" value=\"" +
            kApplyStep + "\">Apply</button>\n<a id=\"cancel\" " +
            "class=\"button secondary\" href=\"" + HtmlEscape(p.action.empty() ? "./" : p.action) +

@@ -2,7 +2,8 @@
 // written: the unified diff of the file (as confctl --dry-run prints it), what
 // the save would lose besides the form's change and what else it would
 // change, and "Apply" and "Cancel". When the save would lose anything, Apply
-// saves only with the check box that accepts the loss ticked.
+// saves only with the check box that accepts the loss ticked. A reason for
+// the change may be given, for the history.
 #ifndef ADMIN_PREVIEW_PAGE_H
 #define ADMIN_PREVIEW_PAGE_H
 
@@ -31,11 +32,13 @@ struct PreviewPage {
 
 std::string RenderPreviewPage(const PreviewPage &preview);
 
-// The lines of a diff that add and that remove (headers not counted).
-struct DiffCount {
-    std::size_t added = 0, removed = 0;
-};
-DiffCount CountLines(const std::string &diff);
+// A unified diff as the lines of a <pre>, each escaped in a span that says
+// whether it adds, removes, heads a hunk or a file, or stays the same.
+std::string DiffHtml(const std::string &diff);
+
+// The reason field of the preview, whose text the history keeps with the
+// save: at most this many characters.
+constexpr std::size_t kReasonChars = 200;
 
 } // namespace admin
 

@@ -4,10 +4,12 @@
 #include "edit_forms.h"
 #include "form.h"
 #include "guard.h"
+#include "history_section.h"
 #include "page.h"
 #include "preview_page.h"
 #include "version.h"
 
+#include "common/value_check.h"
 #include "config_edit.h"
 #include "history_view.h"
 
@@ -57,6 +59,36 @@ std::string FileName(const std::string &path) {
     return path.substr(path.find_last_of('/') + 1);
 }
 
+// The History section; a history that cannot be read is said so, and the
+// rest of the page still shows.
+std::string ShownHistory(const Reading &reading, const std::string &bytes,
+                         const page::PageOptions &options) {
+    try {
+        return HistorySection(reading.History(), bytes, options.action, options.formFields);
+    } catch (const history::Error &e) {
+        return "<p id=\"history-error\" class=\"message error\">The history cannot be read: " +
+               page::HtmlEscape(e.what()) + "</p>\n";
+    }
+}
+
+// The page of one revision, asked for by ?revision=N.
+Response ShowRevision(const Site &site, const std::string &action, const std::string &key,
+                      const Form &query) {
+    const std::size_t n = RevisionNumber(query);
+    std::optional<Reading> reading;
+    Open(reading, site.config);
+    const page::FormFields fields = {
+        {kTokenField, TokenFor(key)},
+        {kVersionField, VersionOf(preview::ReadFileBytes(site.config))}};
+    try {
+        Response r;
+        r.body = RevisionPage(reading->History(), n, action, fields);
+        return r;
+    } catch (const history::Error &e) {
+        throw HttpError(404, e.what());
+    }
+}
+
 // The page for the file as it is now, with a message above it.
 Response ShowPage(const Site &site, const std::string &action, const std::string &key,
                   const std::string &message) {
@@ -75,6 +107,7 @@ Response ShowPage(const Site &site, const std::string &action, const std::string
     options.extra = [&](const std::string &section, const page::ShownDocument &) {
         return EditForms(section, doc, action, options.formFields);
     };
+    options.more = {{kHistorySectionId, "History", ShownHistory(*reading, bytes, options)}};
     Response r;
     r.body = page::RenderAdministrationPage(doc, options);
     return r;
@@ -93,7 +126,7 @@ void CheckVersion(const Form &form, const std::string &bytes) {
 
 // What a post of a form does, said in words for the message after a save.
 std::string WhatWasSaved(const preview::Change &change, const std::string &name) {
-    const DiffCount n = CountLines(change.diff);
+    const history::LineCounts n = history::CountDiffLines(change.diff);
     std::string message = "Saved " + name + ": " + std::to_string(n.removed) +
                           " line(s) removed and " + std::to_string(n.added) + " added.";
     if (change.loses())
@@ -107,12 +140,13 @@ std::string WhatWasSaved(const preview::Change &change, const std::string &name)
 }
 
 // The submitted form again, for the preview's Apply: everything but the
-// token (the preview has its own), the step and the acceptance of a loss,
-// which only the preview's own check box gives.
+// token (the preview has its own), the step, and the acceptance of a loss
+// and the reason, which only the preview's own fields give.
 page::FormFields Resubmitted(const Form &form, const std::string &key) {
     page::FormFields fields = {{kTokenField, TokenFor(key)}};
     for (const auto &[name, value] : form.Fields())
-        if (name != kTokenField && name != kStepField && name != kAcceptLossField)
+        if (name != kTokenField && name != kStepField && name != kAcceptLossField &&
+            name != kReasonField)
             fields.emplace_back(name, value);
     return fields;
 }
@@ -127,14 +161,42 @@ void CheckLoss(const Form &form, const preview::Change &change) {
                              "box on the preview to accept the loss.");
 }
 
+// The change a form asks for: a restore makes the file a revision's exact
+// bytes again; every other form edits the document.
+preview::Change ChangeOf(Editing &edit, const Form &form) {
+    const std::optional<std::size_t> n = RestoredRevision(form);
+    if (!n) {
+        ApplyForm(edit.doc(), form);
+        return edit.Preview();
+    }
+    try {
+        return edit.PreviewBytes(edit.History().Revision(*n));
+    } catch (const history::Error &e) {
+        throw HttpError(404, std::string(e.what()) + "; nothing was saved");
+    }
+}
+
+// The reason given on the preview, refused when it holds a line feed or a
+// control byte, or is longer than the field.
+std::string ReasonOf(const Form &form) {
+    const std::vector<std::string> reasons = form.All(kReasonField);
+    if (reasons.size() > 1) BadRequest("the form gives more than one reason");
+    const std::string reason = reasons.empty() ? "" : reasons.front();
+    if (const valuecheck::Verdict refusal = valuecheck::CheckPlainText("Reason", reason))
+        BadRequest(refusal->Message());
+    if (reason.size() > kReasonChars)
+        BadRequest("Reason: is longer than " + std::to_string(kReasonChars) + " characters");
+    return reason;
+}
+
 Response PreviewPost(const Form &form, const Site &site, const std::string &action,
                      const std::string &key) {
     std::optional<Editing> edit;
     Open(edit, site.config, true);
     CheckVersion(form, edit->bytes());
-    ApplyForm(edit->doc(), form);
     Response r;
-    r.body = RenderPreviewPage({site.config, action, Resubmitted(form, key), edit->Preview()});
+    r.body =
+        RenderPreviewPage({site.config, action, Resubmitted(form, key), ChangeOf(*edit, form)});
     return r;
 }
 
@@ -144,7 +206,7 @@ history::Save About(const RequestInfo &request, const Form &form, const preview:
     const history::LineCounts lines = history::CountDiffLines(change.diff);
     std::string who = request.remoteUser.empty() ? "unknown" : request.remoteUser;
     if (!request.remoteAddr.empty()) who += " from " + request.remoteAddr;
-    return {who, "administration page", Summary(form), "", lines.added, lines.removed};
+    return {who, "administration page", Summary(form), ReasonOf(form), lines.added, lines.removed};
 }
 
 // Applies the form and saves; returns the message that says what happened.
@@ -153,14 +215,14 @@ std::string ApplyAndSave(const RequestInfo &request, const Form &form, const Sit
     std::optional<Editing> edit;
     Open(edit, site.config, false);
     CheckVersion(form, edit->bytes());
-    ApplyForm(edit->doc(), form);
-    const preview::Change change = edit->Preview();
+    const preview::Change change = ChangeOf(*edit, form);
+    const history::Save about = About(request, form, change);
     const std::string name = FileName(site.config);
     if (!change.changed()) return "Nothing was saved: the form changes nothing in " + name + ".";
     CheckLoss(form, change);
     if (hooks.beforeWrite) hooks.beforeWrite();
     try {
-        edit->Save(change, About(request, form, change));
+        edit->Save(change, about);
     } catch (const configedit::FolderNotWritable &) {
         throw HttpError(500, "the folder of the configuration file cannot be written, and a save "
                              "there could not survive a crash; nothing was saved");
@@ -175,7 +237,9 @@ std::string ApplyAndSave(const RequestInfo &request, const Form &form, const Sit
     } catch (const confkit::Error &) {
         throw HttpError(500, "the configuration file cannot be written; nothing was saved");
     }
-    return WhatWasSaved(change, name);
+    const std::optional<std::size_t> restored = RestoredRevision(form);
+    return (restored ? "Restored revision " + std::to_string(*restored) + ". " : std::string()) +
+           WhatWasSaved(change, name);
 }
 
 Response Post(const RequestInfo &request, const Site &site, std::FILE *in, const Hooks &hooks) {
@@ -209,7 +273,15 @@ Response Serve(const RequestInfo &request, const Site &site, std::FILE *body, co
     std::optional<std::string> key = KeyFromCookie(request.cookie);
     const bool newKey = !key;
     if (newKey) key = NewKey();
-    Response r = ShowPage(site, SelfAddress(request), *key, "");
+    Response r;
+    if (request.query.empty()) {
+        r = ShowPage(site, SelfAddress(request), *key, "");
+    } else {
+        std::string error;
+        const std::optional<Form> query = DecodeForm(request.query, error);
+        if (!query) BadRequest(error);
+        r = ShowRevision(site, SelfAddress(request), *key, *query);
+    }
     if (newKey) r.headers.push_back(KeyCookieHeader(*key));
     return r;
 }

@@ -54,6 +54,8 @@ class Reading {
     explicit Reading(const std::string &path, std::uint64_t maxSize = textcheck::kDefaultMaxSize,
                      std::chrono::seconds wait = configlock::kDefaultWait);
     const confkit::Document &doc() const { return doc_; }
+    // The history of the file, read under the lock this reading holds.
+    history::History History() const { return history::History(lock_.target()); }
 
   private:
     configlock::ConfigLock lock_;

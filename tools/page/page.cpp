@@ -115,6 +115,8 @@ std::string Header(const confkit::Document &doc, const PageOptions &options) {
                       HtmlEscape(doc.Path()) + "</code></p>\n<nav aria-label=\"Sections\">\n<ul>\n";
     for (const Section &s : Sections())
         out += std::string("<li><a href=\"#") + s.id + "\">" + s.heading + "</a></li>\n";
+    for (const PageOptions::MoreSection &s : options.more)
+        out += "<li><a href=\"#" + s.id + "\">" + HtmlEscape(s.heading) + "</a></li>\n";
     out += "</ul>\n</nav>\n</header>\n<main>\n";
     if (!options.message.empty())
         out += "<p id=\"message\" class=\"message\" role=\"status\">" +
@@ -414,6 +416,8 @@ std::string RenderAdministrationPage(const confkit::Document &doc, const PageOpt
         const Section &s = Sections()[i];
         out += SectionHtml(s.id, s.heading, bodies[i] + extra(s.id));
     }
+    for (const PageOptions::MoreSection &s : options.more)
+        out += SectionHtml(s.id, HtmlEscape(s.heading), s.body);
     return out + "</main>\n" + PageEnd();
 }
 

@@ -36,6 +36,11 @@ struct PageOptions {
     // More of a section, appended at its end (the administration program's
     // editing forms): given the section's id, returns HTML.
     std::function<std::string(const std::string &section, const ShownDocument &shown)> extra;
+    // Sections of the program's own, after the page's (their body is HTML).
+    struct MoreSection {
+        std::string id, heading, body;
+    };
+    std::vector<MoreSection> more;
 };
 
 std::string RenderAdministrationPage(const confkit::Document &doc, const PageOptions &options);
