@@ -4,8 +4,9 @@
 # the first run makes the declared state, the second changes nothing, check
 # mode reports a change and writes nothing, diff mode prints confctl's diff,
 # a refused value fails the task with confctl's message, and so does a save
-# that would lose a line, unless the task accepts the loss. The collection is installed from its
-# built artifact.
+# that would lose a line, unless the task accepts the loss; the history
+# names each module and keeps the reasons given. The collection is installed
+# from its built artifact.
 # Usage: run.sh CONFCTL SOURCE_DIR
 set -euo pipefail
 confctl=$1 source=$2
@@ -104,4 +105,14 @@ done
 play "$here/loss.yml" -e "loss_conf=$work/loss.conf" -e accept=true >"$work/loss.out" ||
   { cat "$work/loss.out"; fail "an accepted loss failed"; }
 [ "$(cat "$work/loss.conf")" = $'Port 80\r\nPass /extra/* /srv/extra/*\r' ] || fail "the accepted edit was not saved"
+
+# The history names each module as the program and keeps the reasons given.
+revisions=$("$confctl" history list "$work/a.conf" --json | python3 -c '
+import json, sys
+for r in json.load(sys.stdin)["revisions"]:
+    print("%s|%s|%s" % (r["program"], r["summary"], r.get("reason", "")))')
+grep -qx 'confctl (proxy_rules)|add Pass: [^|]*|the wiki is served from its own folder' <<<"$revisions" &&
+  grep -q '^confctl (proxy_block)|' <<<"$revisions" ||
+  fail "the history does not name the modules and reasons: $revisions"
+"$confctl" history verify "$work/a.conf" >/dev/null || fail "the history's chain does not hold"
 echo "ansible collection: all checks passed"
