@@ -4,7 +4,9 @@
 # the first run makes the declared state, the second changes nothing, check
 # mode reports a change and writes nothing, diff mode prints confctl's diff,
 # a refused value fails the task with confctl's message, and so does a save
-# that would lose a line, unless the task accepts the loss. The collection is installed from its
+# that would lose a line, unless the task accepts the loss; a restore of
+# revision 0 brings back the original bytes once, and the history names each
+# module and keeps the reasons given. The collection is installed from its
 # built artifact.
 # Usage: run.sh CONFCTL SOURCE_DIR
 set -euo pipefail
@@ -104,4 +106,36 @@ done
 play "$here/loss.yml" -e "loss_conf=$work/loss.conf" -e accept=true >"$work/loss.out" ||
   { cat "$work/loss.out"; fail "an accepted loss failed"; }
 [ "$(cat "$work/loss.conf")" = $'Port 80\r\nPass /extra/* /srv/extra/*\r' ] || fail "the accepted edit was not saved"
+
+# Revision 0 back on both proxies: check mode shows the change and writes
+# nothing, the restore brings back the original bytes as a revision of its
+# own, and a second run changes nothing and records nothing.
+for host in a b; do cp "$work/$host.conf" "$work/$host.conf.before"; done
+before=$(state)
+play "$here/restore.yml" --check --diff >"$work/restore.out" || { cat "$work/restore.out"; fail "restore check run"; }
+grep -q '^-Pass /wiki/\* /srv/wiki/\*' "$work/restore.out" || { cat "$work/restore.out"; fail "no diff of the restore"; }
+[ "$(state)" = "$before" ] || fail "check mode restored"
+# A run of restore.yml (named $1) that changes $2 tasks per host.
+restore() {
+  play "$here/restore.yml" >"$work/restore.out" || { cat "$work/restore.out"; fail "$1 restore run"; }
+  for host in proxy-a proxy-b; do
+    [ "$(changed $host "$work/restore.out")" = "$2" ] || { cat "$work/restore.out"; fail "$1 restore run changes on $host"; }
+  done
+  for host in a b; do cmp "$source/examples/proxy.conf" "$work/$host.conf" || fail "revision 0 not back on $host"; done
+}
+restore first 1
+before=$(state) recorded=$("$confctl" history list "$work/a.conf")
+restore second 0
+[ "$(state)" = "$before" ] || fail "the second restore touched the files"
+[ "$("$confctl" history list "$work/a.conf")" = "$recorded" ] || fail "the second restore recorded a revision"
+# The history names each module as the program and keeps the reasons given.
+revisions=$("$confctl" history list "$work/a.conf" --json | python3 -c '
+import json, sys
+for r in json.load(sys.stdin)["revisions"]:
+    print("%s|%s|%s" % (r["program"], r["summary"], r.get("reason", "")))')
+grep -qx 'confctl (proxy_rules)|add Pass: [^|]*|the wiki is served from its own folder' <<<"$revisions" &&
+  grep -q '^confctl (proxy_block)|' <<<"$revisions" &&
+  [ "$(sed -n 1p <<<"$revisions")" = 'confctl (proxy_restore)|restore of revision 0|the rollout is undone' ] ||
+  fail "the history does not name the modules and reasons: $revisions"
+"$confctl" history verify "$work/a.conf" >/dev/null || fail "the history's chain does not hold"
 echo "ansible collection: all checks passed"

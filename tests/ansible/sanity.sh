@@ -26,7 +26,7 @@ for test in $needs_network; do skips+=(--skip-test "$test"); done
 
 /usr/bin/python3 -m pycodestyle --max-line-length=160 --ignore=E402,W503,W504,E741 "$collection/plugins"
 yamllint -d relaxed --no-warnings "$collection/galaxy.yml" "$collection/meta/runtime.yml"
-for module in proxy_rules proxy_block; do
+for module in $(cd "$collection/plugins/modules" && ls -- *.py | sed 's/\.py$//'); do
   ANSIBLE_COLLECTIONS_PATH="$work" ansible-doc -t module "confkit.proxy.$module" >"$work/doc.txt"
   grep -q "EXAMPLES:" "$work/doc.txt" && grep -q "RETURN VALUES:" "$work/doc.txt" ||
     { cat "$work/doc.txt"; echo "incomplete documentation of $module"; exit 1; }

@@ -99,6 +99,27 @@ changed:
   description: Whether the file was (or, in check mode, would be) changed.
   returned: always
   type: bool
+revision:
+  description:
+    - The number of the revision that the save recorded in the file's history; none when nothing
+      was saved (no change, or check mode).
+  returned: always
+  type: int
+  sample: 3
+backup_file:
+  description:
+    - The copy of the file's content before the change, the previous revision in the file's
+      history (C(FILE.history/N)), as the file modules give it with I(backup).
+  returned: when the file was changed, outside check mode
+  type: str
+  sample: /etc/tarrowgate/proxy.conf.history/2
+history_head:
+  description:
+    - The digest of the newest entry of the history's chain, as C(confctl history verify) prints
+      it; kept elsewhere, it shows whether the history was rewritten. Empty while the file has no
+      history.
+  returned: always
+  type: str
 incidental:
   description:
     - Changes that writing the file back makes besides the edit and that lose nothing (LF-only
@@ -121,10 +142,9 @@ diff:
 
 import json
 
-from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.six import string_types
 from ansible_collections.confkit.proxy.plugins.module_utils.confctl import (
-    ACCEPT_LOSS_ARGUMENT, CONFCTL_ARGUMENT, exit_with_report, run_edit)
+    confctl_module, exit_with_report, run_edit)
 
 # The record field that carries the entry's name, where the kind has one.
 NAME_FIELDS = dict(ldap='Name', member='Name', pics='RuleName')
@@ -154,19 +174,13 @@ def put_input(module):
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(
-            path=dict(type='path', required=True),
-            kind=dict(type='str', required=True, choices=['protect', 'ldap', 'member', 'pics']),
-            name=dict(type='str', required=True),
-            record=dict(type='dict', default={}),
-            clauses=dict(type='dict'),
-            filter=dict(type='str'),
-            state=dict(type='str', choices=['present', 'absent'], default='present'),
-            confctl=CONFCTL_ARGUMENT,
-            accept_loss=ACCEPT_LOSS_ARGUMENT,
-        ),
-        supports_check_mode=True,
+    module = confctl_module(
+        kind=dict(type='str', required=True, choices=['protect', 'ldap', 'member', 'pics']),
+        name=dict(type='str', required=True),
+        record=dict(type='dict', default={}),
+        clauses=dict(type='dict'),
+        filter=dict(type='str'),
+        state=dict(type='str', choices=['present', 'absent'], default='present'),
     )
     params = module.params
     if params['state'] == 'absent':

@@ -72,6 +72,27 @@ changed:
   description: Whether the file was (or, in check mode, would be) changed.
   returned: always
   type: bool
+revision:
+  description:
+    - The number of the revision that the save recorded in the file's history; none when nothing
+      was saved (no change, or check mode).
+  returned: always
+  type: int
+  sample: 3
+backup_file:
+  description:
+    - The copy of the file's content before the change, the previous revision in the file's
+      history (C(FILE.history/N)), as the file modules give it with I(backup).
+  returned: when the file was changed, outside check mode
+  type: str
+  sample: /etc/tarrowgate/proxy.conf.history/2
+history_head:
+  description:
+    - The digest of the newest entry of the history's chain, as C(confctl history verify) prints
+      it; kept elsewhere, it shows whether the history was rewritten. Empty while the file has no
+      history.
+  returned: always
+  type: str
 incidental:
   description:
     - Changes that writing the file back makes besides the edit and that lose nothing (LF-only
@@ -93,24 +114,17 @@ diff:
   type: dict
 '''
 
-from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.confkit.proxy.plugins.module_utils.confctl import (
-    ACCEPT_LOSS_ARGUMENT, CONFCTL_ARGUMENT, exit_with_report, run_edit)
+    confctl_module, exit_with_report, run_edit)
 
 VERBS = dict(present=['add'], absent=['remove', '--if-exists'], exact=['replace'])
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(
-            path=dict(type='path', required=True),
-            directive=dict(type='str', required=True),
-            rules=dict(type='list', elements='str', default=[]),
-            state=dict(type='str', choices=['present', 'absent', 'exact'], default='present'),
-            confctl=CONFCTL_ARGUMENT,
-            accept_loss=ACCEPT_LOSS_ARGUMENT,
-        ),
-        supports_check_mode=True,
+    module = confctl_module(
+        directive=dict(type='str', required=True),
+        rules=dict(type='list', elements='str', default=[]),
+        state=dict(type='str', choices=['present', 'absent', 'exact'], default='present'),
     )
     params = module.params
     verb = VERBS[params['state']]
