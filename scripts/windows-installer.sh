@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows installer from a cross-built tree (build/win64 by
-# default) with NSIS: stages what cmake --install places (confctl.exe too,
-# once the tree builds it), the manual pages as text, LICENSE and
+# default) with NSIS: stages what cmake --install places (confctl.exe among
+# it), the manual pages as text, LICENSE and
 # CHANGELOG.md, writes the list of files for the installer and the
 # uninstaller, and runs makensis. Prints the installer's path.
 # usage: windows-installer.sh [BUILD_DIR [OUTPUT_DIR]]

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the three deliverables for Windows with MinGW-w64 and runs the tests
+# Builds the three deliverables and confctl for Windows with MinGW-w64 and runs the tests
 # on the Windows API under Wine:
 #   1. installs the cross compilers and Wine when missing;
 #   2. cross-builds GoogleTest and the x86-64 tree (build/win64);
@@ -76,6 +76,10 @@ expected=(
   KindplugDll.HostFindsBothExportsByTheirPlainNames  # windows_load_tests
   ConfkitDll.CallerReleasesWhatTheLibraryAllocatesWithItsOwnFree
   ParamsCheck.WorkedExamples                      # kindplug_tests
+  ConfctlWindowsLock.WritersWaitForAnyHolderAndReadersShareTheLock  # confctl_tests
+  ConfctlWindowsStdio.InputAndOutputAreBytes
+  ConfctlRecord.EverySaveRecordsOneRevision
+  History.RecordsEachSaveAfterTheFileBeforeAndWhatChangedOutside  # tools_common_tests
   confkit_dll_exports kindplug_dll_exports cfgmigrate_wine_end_to_end
 )
 for name in "${expected[@]}"; do

@@ -143,6 +143,9 @@ TEST(ConfctlEdit, RefusedEditsLeaveTheFileAsItWas) {
 }
 
 TEST(ConfctlEdit, FailedWriteLeavesTheFileUntouched) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows sets no limit on the size of the files a process writes";
+#endif
     TempDir dir;
     std::string file = dir.File("proxy.conf");
     WriteFile(file, kRules);

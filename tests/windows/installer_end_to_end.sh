@@ -20,7 +20,7 @@ dir="$WINEPREFIX/drive_c/Program Files/confkit"
 wine "$installer" /S "/D=$dir_w" >/dev/null 2>&1 || fail "silent install"
 wineserver -w
 (cd "$dir" && find . -type f | sort) >"$WINEPREFIX/installed"
-for file in bin/confkit.dll bin/kindplug.dll bin/cfgmigrate.exe include/confkit.h lib/libconfkit.dll.a \
+for file in bin/confkit.dll bin/kindplug.dll bin/cfgmigrate.exe bin/confctl.exe include/confkit.h lib/libconfkit.dll.a \
   lib/confkit.def share/man/confctl.1.txt share/man/cfgmigrate.8.txt LICENSE CHANGELOG.md uninstall.exe; do
   grep -qxF "./$file" "$WINEPREFIX/installed" || fail "not installed: $file"
 done
@@ -41,27 +41,29 @@ done
 bash "$source/tests/windows/cfgmigrate_end_to_end.sh" wine "$dir/bin/cfgmigrate.exe" ||
   fail "the installed cfgmigrate.exe"
 
-# A configuration file kept in the install folder, and edited there by the
-# installed confctl when there is one.
+# A configuration file kept in the install folder, edited there by the
+# installed confctl, which records the edit as revision 1 of its history.
 conf="$dir/proxy.conf"
 cp "$source/examples/proxy.conf" "$conf"
-if [ -f "$dir/bin/confctl.exe" ]; then
-  [ "$(wine "$dir/bin/confctl.exe" --version 2>/dev/null | tr -d '\r')" = "confctl $version" ] ||
-    fail "confctl.exe --version"
-  wine "$dir/bin/confctl.exe" add "$dir_w\\proxy.conf" Pass 'Pass /wiki/* /srv/wiki/*' >/dev/null 2>&1 ||
-    fail "confctl.exe add"
-  grep -q '^Pass /wiki/\* /srv/wiki/\*' "$conf" || fail "confctl.exe did not edit"
-else
-  echo "the installer holds no confctl.exe"
-fi
-kept=$(sha256sum "$conf")
+confctl=("wine" "$dir/bin/confctl.exe")
+[ "$("${confctl[@]}" --version 2>/dev/null)" = "confctl $version" ] || fail "confctl.exe --version"
+"${confctl[@]}" add "$dir_w\\proxy.conf" Pass 'Pass /wiki/* /srv/wiki/*' >/dev/null 2>&1 ||
+  fail "confctl.exe add"
+grep -q '^Pass /wiki/\* /srv/wiki/\*' "$conf" || fail "confctl.exe did not edit"
+newest=$("${confctl[@]}" history list "$dir_w\\proxy.conf" --json 2>/dev/null |
+  python3 -c 'import json, sys; print(json.load(sys.stdin)["revisions"][0]["number"])') ||
+  fail "confctl.exe history list"
+[ "$newest" = 1 ] || fail "history list shows revision $newest, not 1"
+kept=$(sha256sum "$conf"; cd "$dir" && find proxy.conf.history -type f -exec sha256sum {} + | sort)
 
 wine "$dir/uninstall.exe" /S >/dev/null 2>&1 || fail "silent uninstall"
 wineserver -w
 while read -r file; do
   [ ! -e "$dir/$file" ] || fail "left after uninstall: $file"
 done <"$WINEPREFIX/installed"
-[ "$(cd "$dir" && find . -mindepth 1)" = ./proxy.conf ] || fail "left after uninstall: $(cd "$dir" && find .)"
-[ "$(sha256sum "$conf")" = "$kept" ] || fail "the uninstaller touched the configuration file"
+[ "$(cd "$dir" && find . -maxdepth 1 -mindepth 1 | sort | tr '\n' ' ')" = "./proxy.conf ./proxy.conf.history ./proxy.conf.lock " ] ||
+  fail "left after uninstall: $(cd "$dir" && find .)"
+[ "$(sha256sum "$conf"; cd "$dir" && find proxy.conf.history -type f -exec sha256sum {} + | sort)" = "$kept" ] ||
+  fail "the uninstaller touched the configuration file or its history"
 ! wine reg query "$key" /reg:64 >/dev/null 2>&1 || fail "the Uninstall key is left"
 echo "Windows installer: $(wc -l <"$WINEPREFIX/installed") files installed and removed, all checks passed"

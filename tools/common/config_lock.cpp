@@ -1,6 +1,7 @@
 #include "config_lock.h"
 
 #include "platform/files.h"
+#include "system_calls.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,8 +9,6 @@
 #include <filesystem>
 #include <thread>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,29 +31,12 @@ constexpr int kResolveAttempts = 10;
                     "it cannot serve as the lock, remove it");
 }
 
-// Never follows a link (someone else may have planted it) and never waits
-// for the other end of a pipe.
-int OpenLockFile(const std::string &lock, int flags) {
-    return ::open(lock.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-}
-
-bool IsRegular(int fd) {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-}
-
 int OpenForWriter(const std::string &lock) {
-    int fd = OpenLockFile(lock, O_RDWR | O_CREAT);
-    int error = errno;
-    // A lock file another user made still serves: flock needs no write
-    // access. When there is none, the folder's refusal is the cause.
-    if (fd < 0 && error == EACCES) {
-        fd = OpenLockFile(lock, O_RDONLY);
-        if (fd < 0 && errno != ENOENT) error = errno;
-    }
+    const int fd = syscalls::OpenLock(lock, true);
+    const int error = errno;
     if (fd < 0 && (error == ELOOP || error == EISDIR || error == ENXIO)) RefuseLockFile(lock);
     if (fd < 0) Fail(lock, error);
-    if (!IsRegular(fd)) {
+    if (!syscalls::IsRegular(fd)) {
         ::close(fd);
         RefuseLockFile(lock);
     }
@@ -63,8 +45,8 @@ int OpenForWriter(const std::string &lock) {
 
 // -1 when the reader reads without the lock.
 int OpenForReader(const std::string &lock) {
-    const int fd = OpenLockFile(lock, O_RDONLY);
-    if (fd >= 0 && !IsRegular(fd)) {
+    const int fd = syscalls::OpenLock(lock, false);
+    if (fd >= 0 && !syscalls::IsRegular(fd)) {
         ::close(fd);
         return -1;
     }
@@ -72,13 +54,12 @@ int OpenForReader(const std::string &lock) {
 }
 
 // Takes the lock by the deadline at most: 0, EWOULDBLOCK when the time ran
-// out, or the error of flock.
-int Take(int fd, int operation, Clock::time_point deadline) {
+// out, or the error of the lock call.
+int Take(int fd, bool exclusive, Clock::time_point deadline) {
     std::chrono::milliseconds pause{1};
     for (;;) {
-        if (::flock(fd, operation | LOCK_NB) == 0) return 0;
-        if (errno == EINTR) continue;
-        if (errno != EWOULDBLOCK) return errno;
+        const int error = syscalls::TryLock(fd, exclusive);
+        if (error != EWOULDBLOCK) return error;
         const Clock::time_point now = Clock::now();
         if (now >= deadline) return EWOULDBLOCK;
         std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
@@ -89,9 +70,10 @@ int Take(int fd, int operation, Clock::time_point deadline) {
 } // namespace
 
 std::string CanonicalTarget(const std::string &config) {
-    const std::filesystem::path final = confkit::platform::FinalTarget(config);
+    const std::string named = confkit::platform::FinalTarget(config);
     struct stat st {};
-    if (::stat(final.c_str(), &st) != 0) Fail(config, errno);
+    if (::stat(named.c_str(), &st) != 0) Fail(config, errno);
+    const std::filesystem::path final(named);
     if (!S_ISREG(st.st_mode)) throw LockError(config + ": not a regular file");
     std::error_code error;
     const std::filesystem::path folder =
@@ -111,7 +93,7 @@ ConfigLock::ConfigLock(const std::string &config, Mode mode, std::chrono::second
         const std::string lock = target_ + ".lock";
         fd_ = mode == Mode::Write ? OpenForWriter(lock) : OpenForReader(lock);
         if (fd_ < 0) return; // read without the lock
-        const int error = Take(fd_, mode == Mode::Write ? LOCK_EX : LOCK_SH, deadline);
+        const int error = Take(fd_, mode == Mode::Write, deadline);
         if (error == EWOULDBLOCK) {
             Release();
             throw LockBusy(lock + ": still locked by another program after " +

@@ -5,10 +5,11 @@
 //     real path of its folder and the name of the file its symbolic links
 //     finally lead to, so that every path to one file takes one lock; it
 //     must be a regular file, or nothing is made beside it;
-//   - the lock is flock(2) on FILE.lock beside that file (a save renames a
-//     new file over FILE, so FILE itself cannot carry the lock); once the
-//     lock is held the path is resolved again, and when it now leads to
-//     another file the lock is let go and taken beside that one;
+//   - the lock is flock(2) (LockFileEx on Windows, over the whole file) on
+//     FILE.lock beside that file (a save renames a new file over FILE, so
+//     FILE itself cannot carry the lock); once the lock is held the path
+//     is resolved again, and when it now leads to another file the lock is
+//     let go and taken beside that one;
 //   - a writer holds an exclusive lock for its whole open, edit and write; a
 //     reader holds a shared lock while it reads;
 //   - the lock is opened without following a symbolic link and without

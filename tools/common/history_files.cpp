@@ -1,5 +1,7 @@
 #include "history_files.h"
 
+#include "system_calls.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -52,20 +54,6 @@ class Fd {
     int fd_;
 };
 
-// Gives a new file or folder of the history the configuration's owner where
-// the process may (root may), and its permission bits. Where the group
-// cannot be given, the group bits go: they would let another group read
-// what only the file's group may. The owner keeps the right to read and
-// write what it made, and a folder can be entered where it can be read.
-void Give(int fd, const Owner &owner, bool folder) {
-    const bool group = ::fchown(fd, owner.uid, owner.gid) == 0 ||
-                       ::fchown(fd, static_cast<uid_t>(-1), owner.gid) == 0;
-    mode_t mode = (owner.mode & 0666) | S_IRUSR | S_IWUSR;
-    if (!group) mode &= ~static_cast<mode_t>(S_IRWXG);
-    if (folder) mode |= (mode & 0444) >> 2;
-    ::fchmod(fd, mode);
-}
-
 bool WriteAll(int fd, const std::string &bytes) {
     const char *next = bytes.data();
     std::size_t left = bytes.size();
@@ -81,8 +69,7 @@ bool WriteAll(int fd, const std::string &bytes) {
 
 void SyncParent(const std::string &path) {
     const std::string parent = std::filesystem::path(path).parent_path().string();
-    Fd fd(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0) ::fsync(fd.get());
+    syscalls::SyncFolder(parent.empty() ? "." : parent);
 }
 
 constexpr char kTemporaryStart[] = ".tmp-";
@@ -104,34 +91,25 @@ void SetFaultHook(std::function<bool(Op)> hook) {
 Owner OwnerOf(const std::string &path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) Fail(path);
-    return {st.st_uid, st.st_gid, st.st_mode & 07777};
+    return {static_cast<unsigned long>(st.st_uid), static_cast<unsigned long>(st.st_gid),
+            static_cast<unsigned>(st.st_mode & 07777)};
 }
 
 bool MakeFolder(const std::string &folder, const Owner &owner) {
     if (Injected(Op::MakeFolder)) Fail("cannot make " + folder);
-    if (::mkdir(folder.c_str(), 0700) != 0) {
+    if (!syscalls::MakeFolder(folder, owner)) {
         struct stat st {};
         if (errno == EEXIST && ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             return false;
         Fail("cannot make " + folder);
     }
-    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        const int error = errno;
-        ::rmdir(folder.c_str());
-        errno = error;
-        Fail("cannot open " + folder);
-    }
-    Give(fd.get(), owner, true);
     SyncParent(folder);
     return true;
 }
 
 void WriteWhole(const std::string &name, const std::string &bytes, const Owner &owner) {
     const std::string temporary = TemporaryName(name);
-    Fd fd(Injected(Op::CreateCopy)
-              ? -1
-              : ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    Fd fd(Injected(Op::CreateCopy) ? -1 : syscalls::Open(temporary, O_WRONLY | O_CREAT | O_EXCL));
     if (fd.get() < 0) Fail("cannot make a file in the history: " + temporary);
     auto failed = [&](const char *what) {
         const int error = errno;
@@ -140,11 +118,11 @@ void WriteWhole(const std::string &name, const std::string &bytes, const Owner &
         errno = error;
         Fail(std::string("cannot ") + what + " " + temporary);
     };
-    Give(fd.get(), owner, false);
+    syscalls::Give(fd.get(), owner, false);
     if (Injected(Op::WriteCopy) || !WriteAll(fd.get(), bytes)) failed("write");
-    if (Injected(Op::SyncCopy) || ::fsync(fd.get()) != 0) failed("sync");
+    if (Injected(Op::SyncCopy) || !syscalls::Sync(fd.get())) failed("sync");
     if (!fd.Close()) failed("close");
-    if (Injected(Op::RenameCopy) || ::rename(temporary.c_str(), name.c_str()) != 0) {
+    if (Injected(Op::RenameCopy) || !syscalls::Rename(temporary, name)) {
         const int error = errno;
         ::unlink(temporary.c_str());
         errno = error;
@@ -154,25 +132,21 @@ void WriteWhole(const std::string &name, const std::string &bytes, const Owner &
 
 void Append(const std::string &log, const std::string &text, const Owner &owner) {
     const bool existed = ::access(log.c_str(), F_OK) == 0;
-    Fd fd(Injected(Op::OpenLog)
-              ? -1
-              : ::open(log.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    Fd fd(Injected(Op::OpenLog) ? -1 : syscalls::Open(log, O_WRONLY | O_APPEND | O_CREAT));
     if (fd.get() < 0) Fail("cannot open " + log);
-    if (!existed) Give(fd.get(), owner, false);
+    if (!existed) syscalls::Give(fd.get(), owner, false);
     if (Injected(Op::AppendLog) || !WriteAll(fd.get(), text)) Fail("cannot write " + log);
-    if (Injected(Op::SyncLog) || ::fsync(fd.get()) != 0) Fail("cannot sync " + log);
+    if (Injected(Op::SyncLog) || !syscalls::Sync(fd.get())) Fail("cannot sync " + log);
     if (!fd.Close()) Fail("cannot close " + log);
     SyncFolder(std::filesystem::path(log).parent_path().string());
 }
 
 void SyncFolder(const std::string &folder) {
-    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (Injected(Op::SyncFolder) || fd.get() < 0 || ::fsync(fd.get()) != 0)
-        Fail("cannot sync " + folder);
+    if (Injected(Op::SyncFolder) || !syscalls::SyncFolder(folder)) Fail("cannot sync " + folder);
 }
 
 std::optional<std::string> ReadIfPresent(const std::string &path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd fd(syscalls::Open(path, O_RDONLY));
     if (fd.get() < 0) {
         if (errno == ENOENT) return std::nullopt;
         Fail(path);

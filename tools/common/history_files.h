@@ -1,8 +1,10 @@
-// The file operations the history of a configuration file is kept with, on
-// POSIX systems. Each operation that recording a revision takes goes through
+// The file operations the history of a configuration file is kept with.
+// Each operation that recording a revision takes goes through
 // a fault seam, so that a test can make any step fail in turn.
 #ifndef TOOLS_COMMON_HISTORY_FILES_H
 #define TOOLS_COMMON_HISTORY_FILES_H
+
+#include "system_calls.h"
 
 #include <sys/types.h>
 
@@ -32,12 +34,9 @@ inline constexpr int kOpCount = static_cast<int>(Op::SyncFolder) + 1;
 void SetFaultHook(std::function<bool(Op)> hook);
 
 // Who owns the configuration file and its permission bits: what the files
-// of its history are given, no wider.
-struct Owner {
-    uid_t uid = 0;
-    gid_t gid = 0;
-    mode_t mode = 0600;
-};
+// of its history are given, no wider (on Windows, nothing: see
+// system_calls.h).
+using Owner = syscalls::Owner;
 Owner OwnerOf(const std::string &path); // throws std::runtime_error
 
 // All failures below throw std::runtime_error naming the file and the cause.

@@ -1,5 +1,7 @@
 #include "history_log.h"
 
+#include "system_calls.h"
+
 #include <ctime>
 
 namespace history {
@@ -55,8 +57,7 @@ LogText SplitLog(const std::string &text) {
 
 std::string UtcNow() {
     const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
+    const std::tm utc = syscalls::UtcTime(now);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;

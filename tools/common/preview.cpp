@@ -1,18 +1,16 @@
 #include "preview.h"
 
+#include "system_calls.h"
 #include "writeback.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <stdexcept>
-
-#include <unistd.h>
 
 namespace preview {
 
@@ -25,13 +23,7 @@ namespace {
 // A folder only this process can use, removed with what is in it.
 class PrivateFolder {
   public:
-    PrivateFolder() {
-        const char *base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base && *base ? base : "/tmp") + "/confkit-preview-XXXXXX";
-        if (!mkdtemp(pattern.data())) Fail("cannot make a temporary folder in " + pattern);
-        path_ = pattern;
-    }
+    PrivateFolder() : path_(syscalls::MakePrivateFolder("confkit-preview-")) {}
     ~PrivateFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);

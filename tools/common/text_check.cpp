@@ -1,5 +1,7 @@
 #include "text_check.h"
 
+#include "system_calls.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -37,7 +39,7 @@ class Descriptor {
 } // namespace
 
 void Check(const std::string &path, std::uint64_t maxSize) {
-    Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Descriptor fd(syscalls::Open(path, O_RDONLY));
     if (fd.get() < 0) Unreadable(path);
     struct stat st {};
     if (fstat(fd.get(), &st) != 0) Unreadable(path);

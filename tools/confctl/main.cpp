@@ -1,5 +1,6 @@
 // confctl: inspect and edit the proxy's configuration file from scripts.
 #include "command.h"
+#include "system_calls.h"
 
 #include <cstdio>
 #include <exception>
@@ -11,6 +12,9 @@ int Run(int argc, char **argv) {
                  "Exit status: 0 success, 1 when check or history verify finds something, 2 on any "
                  "error.",
                  "confctl"};
+    // Options are --name on every system: /docs/* is a rule template, not
+    // an option (set before the subcommands, which take it over).
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string("confctl ") + CONFKIT_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);
@@ -46,6 +50,8 @@ int Run(int argc, char **argv) {
 } // namespace
 
 int main(int argc, char **argv) {
+    // Diffs, JSON and the lines read are bytes, passed on as they are.
+    syscalls::UseBinaryStdio();
     try {
         return Run(argc, argv);
     } catch (...) { // the set-up itself ran out of memory

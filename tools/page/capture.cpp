@@ -1,8 +1,9 @@
 #include "capture.h"
+#include "scratch_file.h"
 
 #include <cstdio>
 #include <stdexcept>
-#include <sys/mman.h>
+
 #include <unistd.h>
 
 namespace page {
@@ -29,21 +30,23 @@ class Redirect {
     int saved_ = -1;
 };
 
-class MemoryFile {
+class ScratchFile {
   public:
-    MemoryFile() : fd_(::memfd_create("page-capture", MFD_CLOEXEC)) {
-        if (fd_ < 0) throw std::runtime_error("no memory file for the generators' output");
+    ScratchFile() : fd_(OpenScratchFile()) {
+        if (fd_ < 0) throw std::runtime_error("no scratch file for the generators' output");
     }
-    ~MemoryFile() { ::close(fd_); }
-    MemoryFile(const MemoryFile &) = delete;
-    MemoryFile &operator=(const MemoryFile &) = delete;
+    ~ScratchFile() { ::close(fd_); }
+    ScratchFile(const ScratchFile &) = delete;
+    ScratchFile &operator=(const ScratchFile &) = delete;
     int fd() const { return fd_; }
 
     std::string ReadAll() const {
+        if (::lseek(fd_, 0, SEEK_SET) != 0)
+            throw std::runtime_error("the generators' output cannot be read");
         std::string text;
         char buffer[8192];
-        ssize_t n;
-        for (off_t at = 0; (n = ::pread(fd_, buffer, sizeof buffer, at)) > 0; at += n)
+        int n;
+        while ((n = static_cast<int>(::read(fd_, buffer, sizeof buffer))) > 0)
             text.append(buffer, static_cast<std::size_t>(n));
         if (n < 0) throw std::runtime_error("the generators' output cannot be read");
         return text;
@@ -56,7 +59,7 @@ class MemoryFile {
 } // namespace
 
 std::string CaptureStdout(const std::function<void()> &print) {
-    MemoryFile file;
+    ScratchFile file;
     {
         Redirect redirect(file.fd());
         print();

@@ -1,0 +1,8 @@
+#include "system_calls.h"
+
+namespace syscalls {
+
+// POSIX streams translate nothing.
+void UseBinaryStdio() {}
+
+} // namespace syscalls
