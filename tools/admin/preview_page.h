@@ -31,12 +31,6 @@ struct PreviewPage {
 
 std::string RenderPreviewPage(const PreviewPage &preview);
 
-// The lines of a diff that add and that remove (headers not counted).
-struct DiffCount {
-    std::size_t added = 0, removed = 0;
-};
-DiffCount CountLines(const std::string &diff);
-
 } // namespace admin
 
 #endif

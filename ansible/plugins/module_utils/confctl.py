@@ -23,9 +23,10 @@ def run_edit(module, subcommand, arguments, data=None):
     """Runs an editing subcommand of confctl (a list of words, such as
     ['protect', 'put']) with --json (and --dry-run in check mode, and
     --accept-loss when the task accepts a loss) and returns its report
-    {"changed", "diff", "incidental", "loss"}. A refusal of confctl fails the
-    task with confctl's message, in check mode too: a save that would lose
-    text is refused by the dry run as by the real one."""
+    {"changed", "diff", "readable_diff", "incidental", "loss", ...}. A
+    refusal of confctl fails the task with confctl's message, in check mode
+    too: a save that would lose text is refused by the dry run as by the real
+    one."""
     command = [confctl_binary(module)] + subcommand
     command += ['--json'] + (['--dry-run'] if module.check_mode else [])
     command += ['--accept-loss'] if module.params.get('accept_loss') else []
@@ -46,12 +47,14 @@ def run_edit(module, subcommand, arguments, data=None):
 
 def exit_with_report(module, report):
     """Ends the task with confctl's report: changed, what the save lost (as
-    accepted) and its other incidental changes, and the diff for diff mode."""
+    accepted) and its other incidental changes, and for diff mode the diff a
+    person reads (the lines whose text changes, with a count of the line ends
+    that change)."""
     result = dict(changed=bool(report.get('changed')),
                   incidental=report.get('incidental', []),
                   loss=report.get('loss', []))
     if module._diff and result['changed']:
         notes = ''.join('# lost: %s\n' % note for note in result['loss'])
         notes += ''.join('# %s\n' % note for note in result['incidental'])
-        result['diff'] = dict(prepared=notes + report.get('diff', ''))
+        result['diff'] = dict(prepared=notes + report.get('readable_diff', ''))
     module.exit_json(**result)
