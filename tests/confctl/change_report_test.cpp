@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 using confctltest::Confctl;
@@ -72,6 +74,28 @@ TEST(ConfctlChanges, DryRunPrintsTheDiffAndWritesNothing) {
                       .c_str()),
               0);
     EXPECT_EQ(ReadFile(dir.File("old")), written);
+}
+
+// The sample file has the CR LF line ends a save writes: the preview of a
+// new rule is that rule in its context, and nothing else.
+TEST(ConfctlChanges, TheSamplesPreviewIsTheChangedLine) {
+    TempDir dir;
+    const std::string file = dir.File("proxy.conf");
+    const std::string sample = ReadFile(CONFKIT_SOURCE_DIR "/examples/proxy.conf");
+    WriteFile(file, sample);
+    auto dry = Confctl({"add", file, "pass", "Pass /n/* /m/*", "--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out.rfind("--- " + file + "\n+++ " + file + "\n@@ -201,6 +201,7 @@\n", 0), 0u)
+        << dry.out;
+    EXPECT_EQ(std::count(dry.out.begin(), dry.out.end(), '\n'), 10) << dry.out;
+    EXPECT_NE(dry.out.find("\n+Pass /n/* /m/*\n"), std::string::npos);
+    // every line of the sample ends with CR LF
+    std::size_t crlf = 0;
+    for (std::size_t at = sample.find("\r\n"); at != std::string::npos;
+         at = sample.find("\r\n", at + 2))
+        ++crlf;
+    EXPECT_EQ(crlf, 337u);
+    EXPECT_EQ(std::count(sample.begin(), sample.end(), '\n'), 337);
 }
 
 TEST(ConfctlChanges, JsonSaysWhetherAnythingChanged) {
