@@ -145,6 +145,21 @@ TEST_F(AdminCgi, APreviewShowsTheDiffAndOnlyItsApplySaves) {
     EXPECT_EQ(ReadFile(config_), "Port 9\r\n");
 }
 
+// The preview of a file with LF line ends, which the save writes as CR LF,
+// shows the line whose text changes and counts the line ends in a note.
+TEST_F(AdminCgi, APreviewShowsOnlyTheLinesWhoseTextChanges) {
+    WriteFile(config_, "Port 8080\nHostname proxy.example.com\nPass /a/* /b/*\n");
+    session_.Get();
+    const std::string preview =
+        session_.Take(session_.Post("op=settings&Port=8081&Hostname=proxy.example.com"));
+    for (const char *piece :
+         {"<span class=\"note\"># 2 lines change only their line end, from LF to CR LF\n</span>",
+          "<span class=\"del\">-Port 8080\n</span>", "<span class=\"add\">+Port 8081\n</span>",
+          "+ProxyPersistence OFF\n", "1 line(s) removed and 2 added."})
+        EXPECT_NE(preview.find(piece), std::string::npos) << piece << "\n" << preview;
+    EXPECT_EQ(preview.find("-Hostname"), std::string::npos) << preview;
+}
+
 // A Hostname holding markup is no longer refused (it only needs escaping);
 // a brace, which changes how the file is read, is.
 TEST_F(AdminCgi, MalformedRequestsAreRefusedWithoutEchoAndWithoutChange) {

@@ -83,6 +83,8 @@ done
 play "$here/one_rule.yml" --check --diff >"$work/check.out" || { cat "$work/check.out"; fail "check run"; }
 [ "$(changed proxy-a "$work/check.out")" = 1 ] || { cat "$work/check.out"; fail "check mode reports no change"; }
 grep -q '^+Pass /extra/\* /srv/extra/\*' "$work/check.out" || { cat "$work/check.out"; fail "no diff shown"; }
+# The diff a person reads: no line of the CR LF file shows its CR.
+! grep -q $'\r$' "$work/check.out" || { cat -A "$work/check.out"; fail "diff mode shows the exact diff"; }
 [ "$(state)" = "$before" ] || fail "check mode wrote"
 
 play "$here/one_rule.yml" --diff >"$work/diff.out" || { cat "$work/diff.out"; fail "diff run"; }

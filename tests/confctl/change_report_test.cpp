@@ -1,11 +1,14 @@
-// What an edit reports: --dry-run and --diff print a diff that patch
-// --binary applies, with the save's incidental changes as "#" notes; --json
-// prints {"changed", "diff", "incidental", "loss"}; an edit that changes nothing
+// What an edit reports: --dry-run and --diff print the lines whose text
+// changes, with the save's incidental changes as "#" notes, and with --exact
+// a diff that patch --binary applies; --json prints {"changed", "diff",
+// "readable_diff", "incidental", "loss", ...}; an edit that changes nothing
 // leaves the file's bytes and modification time alone.
 #include "run_confctl.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -44,30 +47,55 @@ TEST(ConfctlChanges, DryRunPrintsTheDiffAndWritesNothing) {
     // The save would lose the bare word: the dry run fails as the edit would.
     auto dry = Confctl({"add", file, "pass", "Pass /new/*", "--dry-run"});
     EXPECT_EQ(dry.status, 2) << dry.err;
-    EXPECT_EQ(dry.out,
-              "# lost: line 2: a line of a single word ('Welcome') is left out by the writer\n"
-              "# 1 line(s) end with LF alone; written back they end with CR LF\n"
-              "--- " +
-                  file + "\n+++ " + file +
-                  "\n"
-                  "@@ -1,6 +1,6 @@\n"
-                  "-Port 80\n-Welcome\r\n+Port 80\r\n Pass /a/*\r\n+Pass /new/*\r\n"
-                  " Protection setup1 {\r\n    AuthType Basic\r\n }\r\n");
+    const std::string notes =
+        "# lost: line 2: a line of a single word ('Welcome') is left out by the writer\n"
+        "# 1 line(s) end with LF alone; written back they end with CR LF\n";
+    const std::string header = "--- " + file + "\n+++ " + file + "\n";
+    EXPECT_EQ(dry.out, notes + "# 1 line changes only its line end, from LF to CR LF\n" + header +
+                           "@@ -1,6 +1,6 @@\n Port 80\n-Welcome\n Pass /a/*\n+Pass /new/*\n"
+                           " Protection setup1 {\n    AuthType Basic\n }\n");
+    auto exact = Confctl({"add", file, "pass", "Pass /new/*", "--dry-run", "--exact"});
+    EXPECT_EQ(exact.out, notes + header +
+                             "@@ -1,6 +1,6 @@\n"
+                             "-Port 80\n-Welcome\r\n+Port 80\r\n Pass /a/*\r\n+Pass /new/*\r\n"
+                             " Protection setup1 {\r\n    AuthType Basic\r\n }\r\n");
     EXPECT_EQ(ReadFile(file), kConfig);
     EXPECT_TRUE(SameTime(ModificationTime(file), was));
 
-    // --diff prints the same and writes it; the diff applies to the old file.
+    // --diff prints the same and writes it; the exact diff applies to the old file.
     auto diff = Confctl({"add", file, "pass", "Pass /new/*", "--diff", "--accept-loss"});
     EXPECT_EQ(diff.status, 0) << diff.err;
     EXPECT_EQ(diff.out, dry.out);
     std::string written = ReadFile(file);
     WriteFile(dir.File("old"), kConfig);
-    WriteFile(dir.File("patch"), diff.out);
+    WriteFile(dir.File("patch"), exact.out);
     ASSERT_EQ(std::system(
                   ("patch --binary --silent '" + dir.File("old") + "' '" + dir.File("patch") + "'")
                       .c_str()),
               0);
     EXPECT_EQ(ReadFile(dir.File("old")), written);
+}
+
+// The sample file has the CR LF line ends a save writes: the preview of a
+// new rule is that rule in its context, and nothing else.
+TEST(ConfctlChanges, TheSamplesPreviewIsTheChangedLine) {
+    TempDir dir;
+    const std::string file = dir.File("proxy.conf");
+    const std::string sample = ReadFile(CONFKIT_SOURCE_DIR "/examples/proxy.conf");
+    WriteFile(file, sample);
+    auto dry = Confctl({"add", file, "pass", "Pass /n/* /m/*", "--dry-run"});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out.rfind("--- " + file + "\n+++ " + file + "\n@@ -201,6 +201,7 @@\n", 0), 0u)
+        << dry.out;
+    EXPECT_EQ(std::count(dry.out.begin(), dry.out.end(), '\n'), 10) << dry.out;
+    EXPECT_NE(dry.out.find("\n+Pass /n/* /m/*\n"), std::string::npos);
+    // every line of the sample ends with CR LF
+    std::size_t crlf = 0;
+    for (std::size_t at = sample.find("\r\n"); at != std::string::npos;
+         at = sample.find("\r\n", at + 2))
+        ++crlf;
+    EXPECT_EQ(crlf, 337u);
+    EXPECT_EQ(std::count(sample.begin(), sample.end(), '\n'), 337);
 }
 
 TEST(ConfctlChanges, JsonSaysWhetherAnythingChanged) {
@@ -104,7 +132,8 @@ TEST(ConfctlChanges, JsonSaysWhetherAnythingChanged) {
         json report = json::parse(run.out);
         EXPECT_EQ(report["history_head"].get<std::string>().size(), 64u) << args[0];
         report.erase("history_head");
-        EXPECT_EQ(report, json::parse(R"({"changed":false,"diff":"","incidental":[],"loss":[],
+        EXPECT_EQ(report, json::parse(R"({"changed":false,"diff":"","readable_diff":"",
+                                           "incidental":[],"loss":[],
                                            "revision":null,"backup_file":""})"))
             << args[0] << " " << args[1];
         EXPECT_EQ(ReadFile(file), before);
@@ -117,6 +146,8 @@ TEST(ConfctlChanges, JsonSaysWhetherAnythingChanged) {
     EXPECT_EQ(report["changed"], true);
     EXPECT_EQ(report["incidental"], json::array());
     EXPECT_NE(report["diff"].get<std::string>().find("-Protection setup1 {\r\n"),
+              std::string::npos);
+    EXPECT_NE(report["readable_diff"].get<std::string>().find("-Protection setup1 {\n"),
               std::string::npos);
     EXPECT_NE(ReadFile(file).find("setup1"), std::string::npos);
 }

@@ -16,7 +16,7 @@ TEST(ConfctlHistory, SubcommandsPrintTheRevisions) {
     const std::string file = dir.File("proxy.conf");
     WriteFile(file, "Port 80\n");
     history::History history(file);
-    for (const char *after : {"Port 81\n", "Port 82\n"})
+    for (const char *after : {"Port 81\n", "Port 82\r\n"})
         history.Record(
             ReadFile(file), after, {"alice", "confctl", "edit", "why"},
             [&] { WriteFile(file, after); }, [](const std::string &) {});

@@ -24,7 +24,7 @@ std::string SampleWithCtrlZ() {
     std::size_t at = 0;
     for (int line = 0; line < 79; ++line)
         at = sample.find('\n', at) + 1;
-    return sample.substr(0, at) + "# note \x1a here\n" + sample.substr(at);
+    return sample.substr(0, at) + "# note \x1a here\r\n" + sample.substr(at);
 }
 
 std::string Refusal(const std::string &file, const std::string &summary) {
@@ -49,7 +49,7 @@ TEST(ConfctlLoss, AnEditThatLosesOtherTextIsRefused) {
         {SampleWithCtrlZ(),
          {"add", "F", "pass", "Pass /a/* /b/*"},
          "",
-         "the 9404 bytes after the Ctrl-Z byte on line 80"},
+         "the 9663 bytes after the Ctrl-Z byte on line 80"},
         {"Port 80\r\nWelcome\r\nPass /a/*\r\nGC\r\n# end\x1a!",
          {"replace", "F", "pass", "Pass /b/*"},
          "",

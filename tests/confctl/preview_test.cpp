@@ -1,6 +1,7 @@
 // The preview shared by confctl and the administration page: the unified
-// diff applies with patch --binary, the incidental changes of a save are
-// named, and the preview never touches the document's file.
+// diff applies with patch --binary, the readable one shows only lines whose
+// text changes, the incidental changes of a save are named, and the preview
+// never touches the document's file.
 #include "config_edit.h"
 #include "preview.h"
 #include "test_support.h"
@@ -41,8 +42,50 @@ TEST(Preview, DiffShowsLineEndsAsTheFileHasThem) {
     EXPECT_EQ(preview::UnifiedDiff("x", "", "a\n"), "--- x\n+++ x\n@@ -0,0 +1 @@\n+a\n");
 }
 
+// The text of every line ended by LF alone.
+std::string OneLineEnd(const std::string &text) {
+    std::string out;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = std::min(text.find('\n', start), text.size());
+        std::size_t cut = end > start && end < text.size() && text[end - 1] == '\r' ? end - 1 : end;
+        out += text.substr(start, cut - start) + "\n";
+        start = end + 1;
+    }
+    return out;
+}
+
+TEST(Preview, ReadableDiffShowsOnlyLinesWhoseTextChanges) {
+    const std::string head = "--- f\n+++ f\n";
+    const struct {
+        const char *before, *after;
+        std::string readable;
+    } cases[] = {
+        {"a\nb\nc\n", "a\nB\nc\n", head + "@@ -1,3 +1,3 @@\n a\n-b\n+B\n c\n"},
+        {"a\r\nb\r\n", "a\r\nB\r\n", head + "@@ -1,2 +1,2 @@\n a\n-b\n+B\n"},
+        // an LF file saved as CR LF, a line added at the end, one at the start
+        {"a\nb\n", "a\r\nb\r\nc\r\n",
+         "# 2 lines change only their line end, from LF to CR LF\n" + head +
+             "@@ -1,2 +1,3 @@\n a\n b\n+c\n"},
+        {"x\n1\n2\n3\n4\n", "y\r\n1\r\n2\r\n3\r\n4\r\n",
+         "# 4 lines change only their line end, from LF to CR LF\n" + head +
+             "@@ -1,4 +1,4 @@\n-x\n+y\n 1\n 2\n 3\n"},
+        // only line ends, of every kind
+        {"a\nb\n", "a\r\nb\r\n", "# 2 lines change only their line end, from LF to CR LF\n"},
+        {"a\nb\r\nc\nd", "a\r\nb\nc\r\nd\r\n",
+         "# 4 lines change only their line end: 2 from LF to CR LF, 1 from CR LF to LF, 1 from "
+         "none to CR LF\n"},
+        {"a\n", "a", "# 1 line changes only its line end, from LF to none\n"},
+        // the line end of a line whose text changes is not counted
+        {"a\nb\n", "a\nB\r\n", head + "@@ -1,2 +1,2 @@\n a\n-b\n+B\n"},
+        {"a\r\n", "a\r\n", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(preview::ReadableDiff("f", c.before, c.after), c.readable) << c.before;
+}
+
 // Random texts over few distinct lines, so that they share many lines, with
-// every kind of line end; the diff of any two applies.
+// every kind of line end; the exact diff of any two applies, and the
+// readable one is the diff of their texts with one line end.
 TEST(Preview, AnyDiffAppliesWithPatch) {
     TempDir dir;
     std::mt19937 random(20240611);
@@ -62,6 +105,9 @@ TEST(Preview, AnyDiffAppliesWithPatch) {
         if (!diff.empty()) {
             EXPECT_EQ(Patched(dir, before, diff), after) << i;
         }
+        std::string readable = preview::ReadableDiff("f", before, after);
+        if (readable.rfind("# ", 0) == 0) readable.erase(0, readable.find('\n') + 1);
+        EXPECT_EQ(readable, preview::UnifiedDiff("f", OneLineEnd(before), OneLineEnd(after))) << i;
     }
     // Every line end changed: a long diff, made quickly.
     std::string lf, crlf;
@@ -94,7 +140,8 @@ TEST(Preview, NamesIncidentalChangesAndLeavesTheFileAlone) {
                                                           "written back they end with CR LF"});
     EXPECT_TRUE(change.loses());
     EXPECT_EQ(Patched(dir, before, change.diff), change.after);
-    EXPECT_EQ(preview::Render(change).rfind("# lost: line 2: a line of a single word", 0), 0u);
+    EXPECT_EQ(preview::Render(change, false).rfind("# lost: line 2: a line of a single word", 0),
+              0u);
 
     struct stat now {};
     ASSERT_EQ(stat(path.c_str(), &now), 0);

@@ -8,12 +8,13 @@ namespace {
 
 using page::HtmlEscape;
 
-// One diff line, escaped, with its line end in a span that says what kind
-// it is; the CR of a CR LF line end shows nothing and is left out.
-std::string DiffLine(std::string line) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+// One line of the readable diff, escaped, with its line end in a span that
+// says what kind it is.
+std::string DiffLine(const std::string &line) {
     const char *kind = "same";
-    if (line.rfind("+++", 0) == 0 || line.rfind("---", 0) == 0)
+    if (line.rfind("# ", 0) == 0)
+        kind = "note";
+    else if (line.rfind("+++", 0) == 0 || line.rfind("---", 0) == 0)
         kind = "file";
     else if (line.rfind("@@", 0) == 0)
         kind = "hunk";
@@ -27,7 +28,7 @@ std::string DiffLine(std::string line) {
 std::string Summary(const preview::Change &change, const std::string &name) {
     if (!change.changed())
         return "Applying this form changes nothing in " + name + "; Apply would save nothing.";
-    const history::LineCounts n = history::CountDiffLines(change.diff);
+    const history::LineCounts n = history::CountDiffLines(change.readable);
     const std::string loss =
         change.loses() ? " Writing the file back would also lose " + preview::LossSummary(change) +
                              ", which this form does not change: Apply saves only when you "
@@ -85,9 +86,9 @@ std::string RenderPreviewPage(const PreviewPage &p) {
                       "<p id=\"summary\" class=\"message\" role=\"status\">" +
                       HtmlEscape(Summary(p.change, name)) + "</p>\n";
     out += "<h2>What the save would write</h2>\n";
-    out += p.change.diff.empty()
+    out += p.change.readable.empty()
                ? "<p id=\"diff\">No line of the file changes.</p>\n"
-               : "<pre class=\"diff\" id=\"diff\">" + DiffHtml(p.change.diff) + "</pre>\n";
+               : "<pre class=\"diff\" id=\"diff\">" + DiffHtml(p.change.readable) + "</pre>\n";
     const std::vector<std::string> none;
     out += "<h2>What the save would lose</h2>\n" +
            List("loss", p.change.changed() ? preview::LossNotes(p.change) : none, "Nothing.");

@@ -126,7 +126,7 @@ void CheckVersion(const Form &form, const std::string &bytes) {
 
 // What a post of a form does, said in words for the message after a save.
 std::string WhatWasSaved(const preview::Change &change, const std::string &name) {
-    const history::LineCounts n = history::CountDiffLines(change.diff);
+    const history::LineCounts n = history::CountDiffLines(change.readable);
     std::string message = "Saved " + name + ": " + std::to_string(n.removed) +
                           " line(s) removed and " + std::to_string(n.added) + " added.";
     if (change.loses())
@@ -203,7 +203,7 @@ Response PreviewPost(const Form &form, const Site &site, const std::string &acti
 // What the history records of a save through the page: the user the server
 // authenticated, and the client's address.
 history::Save About(const RequestInfo &request, const Form &form, const preview::Change &change) {
-    const history::LineCounts lines = history::CountDiffLines(change.diff);
+    const history::LineCounts lines = history::CountDiffLines(change.readable);
     std::string who = request.remoteUser.empty() ? "unknown" : request.remoteUser;
     if (!request.remoteAddr.empty()) who += " from " + request.remoteAddr;
     return {who, "administration page", Summary(form), ReasonOf(form), lines.added, lines.removed};

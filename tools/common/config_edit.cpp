@@ -39,6 +39,7 @@ preview::Change Editing::PreviewBytes(const std::string &after) const {
     change.unedited = before_;
     change.after = after;
     change.diff = preview::UnifiedDiff(doc_.Path(), before_, after);
+    change.readable = preview::ReadableDiff(doc_.Path(), before_, after);
     return change;
 }
 

@@ -24,15 +24,17 @@ std::string Row(const Entry &entry) {
 } // namespace
 
 LineCounts CountLines(const std::string &before, const std::string &after) {
-    return CountDiffLines(preview::UnifiedDiff("", before, after));
+    return CountDiffLines(preview::ReadableDiff("", before, after));
 }
 
 LineCounts CountDiffLines(const std::string &diff) {
     LineCounts counts;
-    std::size_t line = 0;
-    for (std::size_t start = 0; start < diff.size(); ++line) {
-        // The two header lines name the file.
-        if (line >= 2) {
+    // What comes before the first hunk (notes, the lines that name the file)
+    // is no line of the file.
+    bool inHunk = false;
+    for (std::size_t start = 0; start < diff.size();) {
+        inHunk = inHunk || diff.compare(start, 2, "@@") == 0;
+        if (inHunk) {
             counts.added += diff[start] == '+';
             counts.removed += diff[start] == '-';
         }
@@ -63,13 +65,13 @@ nlohmann::json ListJson(const History &history, const std::string &bytes) {
 
 std::string RenderShow(const History &history, std::size_t n) {
     const std::string after = history.Revision(n);
-    return preview::UnifiedDiff(Label(history), n == 0 ? "" : history.Revision(n - 1), after);
+    return preview::ReadableDiff(Label(history), n == 0 ? "" : history.Revision(n - 1), after);
 }
 
 std::string RenderDiff(const History &history, std::size_t n, std::optional<std::size_t> m,
                        const std::string &bytes) {
-    return preview::UnifiedDiff(Label(history), history.Revision(n),
-                                m ? history.Revision(*m) : bytes);
+    return preview::ReadableDiff(Label(history), history.Revision(n),
+                                 m ? history.Revision(*m) : bytes);
 }
 
 } // namespace history

@@ -16,9 +16,10 @@ namespace history {
 struct LineCounts {
     std::size_t added = 0, removed = 0;
 };
-// The lines a unified diff from before to after adds and removes.
+// The lines that the readable diff from before to after adds and removes.
 LineCounts CountLines(const std::string &before, const std::string &after);
-// The lines that a unified diff adds and removes, its header aside.
+// The lines that the hunks of a unified diff add and remove; what comes
+// before the first hunk is not counted.
 LineCounts CountDiffLines(const std::string &diff);
 
 // Newest first, one line per revision; a note that the file was changed
@@ -28,6 +29,7 @@ std::string RenderList(const History &history, const std::string &bytes);
 // {"changed_outside": ..., "revisions": [entries, newest first]}
 nlohmann::json ListJson(const History &history, const std::string &bytes);
 
+// Diffs as a person reads them (preview::ReadableDiff).
 // The diff of revision n against the one before it (revision 0 against
 // nothing). Throws Error when a copy was pruned.
 std::string RenderShow(const History &history, std::size_t n);

@@ -116,6 +116,7 @@ Change Compute(const std::string &label, const std::string &before, const std::s
     change.loss = LossBesidesTheEdit(before, std::move(losses.findings), edited);
     change.incidental = std::move(losses.notes);
     change.diff = UnifiedDiff(label, before, change.after);
+    change.readable = ReadableDiff(label, before, change.after);
     return change;
 }
 
@@ -140,13 +141,13 @@ std::string LossSummary(const Change &change) {
     return NameLines(lines) + (hidden.empty() ? "" : ", and " + hidden);
 }
 
-std::string Render(const Change &change) {
+std::string Render(const Change &change, bool exact) {
     std::string text;
     for (const std::string &note : LossNotes(change))
         text += "# lost: " + note + "\n";
     for (const std::string &note : change.incidental)
         text += "# " + note + "\n";
-    return text + change.diff;
+    return text + (exact ? change.diff : change.readable);
 }
 
 } // namespace preview

@@ -1,5 +1,6 @@
 // The preview of an edit of a configuration file: what a save would write,
-// as a unified diff of the file's bytes, what the save would lose besides
+// as a unified diff of the file's bytes and as one a person reads (the lines
+// whose text changes, and a count of the line ends), what the save would lose besides
 // the edit, and the changes it makes besides the edit that lose nothing. confctl prints it for
 // --dry-run, --diff and --json, and the administration page shows it before an edit is applied.
 //
@@ -42,6 +43,7 @@ struct Change {
     std::vector<writeback::Finding> loss;
     std::vector<std::string> incidental; // changes that lose nothing (line ends), one note each
     std::string diff;                    // unified diff before -> after, "" when equal
+    std::string readable;                // ReadableDiff before -> after, "" when equal
     bool changed() const { return after != unedited; } // the edit changed the document
     // A save of the change loses something: the edit must be refused unless
     // the loss is accepted.
@@ -61,8 +63,8 @@ std::vector<std::string> LossNotes(const Change &change);
 std::string LossSummary(const Change &change);
 
 // The loss as "# lost: " lines, the incidental notes as "# " lines, then the
-// diff: what confctl prints.
-std::string Render(const Change &change);
+// readable diff, or the exact one when exact: what confctl prints.
+std::string Render(const Change &change, bool exact);
 
 // A unified diff of two texts, line by line, with three lines of context;
 // each line keeps its own line end ("\r\n" or "\n"), and a last line without
@@ -70,6 +72,14 @@ std::string Render(const Change &change);
 // when the texts are equal.
 std::string UnifiedDiff(const std::string &label, const std::string &before,
                         const std::string &after);
+
+// The diff shown to a person: lines are compared without their line ends,
+// so only lines whose text changes show, each ended by LF alone; a first
+// line "# 337 lines change only their line end, from LF to CR LF" counts the
+// lines that keep their text and change their line end. "" when the texts
+// are equal. Not for patch: UnifiedDiff is what applies.
+std::string ReadableDiff(const std::string &label, const std::string &before,
+                         const std::string &after);
 
 } // namespace preview
 

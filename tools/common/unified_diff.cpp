@@ -1,6 +1,7 @@
-// Unified diffs of configuration files. Lines are compared with their line
-// ends, so a line whose end changes from LF to CR LF shows as changed, as
-// the bytes on disk do.
+// Unified diffs of configuration files. The exact diff compares lines with
+// their line ends, so a line whose end changes from LF to CR LF shows as
+// changed, as the bytes on disk do; the readable one compares them without,
+// and counts the line ends that change in one note.
 #include "preview.h"
 
 #include <algorithm>
@@ -28,6 +29,16 @@ Lines SplitKeepingEnds(std::string_view text) {
         text.remove_prefix(end);
     }
     return lines;
+}
+
+// The line's end: "\r\n", "\n" or none.
+std::string_view EndOf(std::string_view line) {
+    if (line.empty() || line.back() != '\n') return {};
+    return line.substr(line.size() - (line.size() > 1 && line[line.size() - 2] == '\r' ? 2 : 1));
+}
+
+std::string_view WithoutEnd(std::string_view line) {
+    return line.substr(0, line.size() - EndOf(line).size());
 }
 
 // A pair of equal lines: index in the old text, index in the new one.
@@ -171,15 +182,18 @@ std::string Range(std::size_t start, std::size_t count) {
     return count == 1 ? text : text + "," + std::to_string(count);
 }
 
-void AppendLine(std::string &out, char prefix, std::string_view line) {
+// A line of the exact diff keeps its own line end, and one without is
+// marked as diff marks it; a line of the readable diff has none of its own.
+void AppendLine(std::string &out, char prefix, std::string_view line, bool exact) {
     out += prefix;
     out += line;
-    if (line.empty() || line.back() != '\n') out += "\n\\ No newline at end of file\n";
+    if (!EndOf(line).empty()) return;
+    out += exact ? "\n\\ No newline at end of file\n" : "\n";
 }
 
 // One hunk: the steps first..last, which begin and end with context or a change.
 void AppendHunk(std::string &out, const std::vector<Step> &script, std::size_t first,
-                std::size_t last, const Lines &a, const Lines &b) {
+                std::size_t last, const Lines &a, const Lines &b, bool exact) {
     std::size_t countA = 0, countB = 0;
     for (std::size_t s = first; s <= last; ++s) {
         countA += script[s].op != Op::Insert;
@@ -189,22 +203,20 @@ void AppendHunk(std::string &out, const std::vector<Step> &script, std::size_t f
         "@@ -" + Range(script[first].a, countA) + " +" + Range(script[first].b, countB) + " @@\n";
     for (std::size_t s = first; s <= last; ++s) {
         const Step &step = script[s];
-        if (step.op == Op::Same) AppendLine(out, ' ', a[step.a]);
-        if (step.op == Op::Delete) AppendLine(out, '-', a[step.a]);
-        if (step.op == Op::Insert) AppendLine(out, '+', b[step.b]);
+        if (step.op == Op::Same) AppendLine(out, ' ', a[step.a], exact);
+        if (step.op == Op::Delete) AppendLine(out, '-', a[step.a], exact);
+        if (step.op == Op::Insert) AppendLine(out, '+', b[step.b], exact);
     }
 }
 
-} // namespace
-
-std::string UnifiedDiff(const std::string &label, const std::string &before,
-                        const std::string &after) {
-    if (before == after) return "";
-    const Lines a = SplitKeepingEnds(before), b = SplitKeepingEnds(after);
-    const std::vector<Step> script = Script(a, b);
+// The header and hunks of the diff from a to b along script; "" when
+// script changes no line.
+std::string Hunks(const std::string &label, const std::vector<Step> &script, const Lines &a,
+                  const Lines &b, bool exact) {
     std::vector<std::size_t> changes;
     for (std::size_t s = 0; s < script.size(); ++s)
         if (script[s].op != Op::Same) changes.push_back(s);
+    if (changes.empty()) return "";
 
     std::string out = "--- " + label + "\n+++ " + label + "\n";
     std::size_t c = 0;
@@ -215,10 +227,61 @@ std::string UnifiedDiff(const std::string &label, const std::string &before,
             ++end;
         const std::size_t first = changes[c] > kContext ? changes[c] - kContext : 0;
         const std::size_t last = std::min(changes[end] + kContext, script.size() - 1);
-        AppendHunk(out, script, first, last, a, b);
+        AppendHunk(out, script, first, last, a, b, exact);
         c = end + 1;
     }
     return out;
+}
+
+std::string EndName(std::string_view end) {
+    return end.empty() ? "none" : end == "\n" ? "LF" : "CR LF";
+}
+
+// "# 337 lines change only their line end, from LF to CR LF", or with a
+// count for each kind of change when there are several; "" when none do.
+std::string LineEndNote(const std::vector<Step> &script, const Lines &a, const Lines &b) {
+    std::vector<std::pair<std::string, std::size_t>> kinds; // in the order first met
+    std::size_t total = 0;
+    for (const Step &step : script) {
+        if (step.op != Op::Same) continue;
+        const std::string_view from = EndOf(a[step.a]), to = EndOf(b[step.b]);
+        if (from == to) continue;
+        const std::string kind = "from " + EndName(from) + " to " + EndName(to);
+        auto known = std::find_if(kinds.begin(), kinds.end(),
+                                  [&](const auto &seen) { return seen.first == kind; });
+        if (known == kinds.end()) known = kinds.insert(kinds.end(), {kind, 0});
+        ++known->second, ++total;
+    }
+    if (total == 0) return "";
+    std::string note = "# " + std::to_string(total) +
+                       (total == 1 ? " line changes only its" : " lines change only their") +
+                       " line end";
+    if (kinds.size() == 1) return note + ", " + kinds.front().first + "\n";
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+        note += (i == 0 ? ": " : ", ") + std::to_string(kinds[i].second) + " " + kinds[i].first;
+    return note + "\n";
+}
+
+} // namespace
+
+std::string UnifiedDiff(const std::string &label, const std::string &before,
+                        const std::string &after) {
+    if (before == after) return "";
+    const Lines a = SplitKeepingEnds(before), b = SplitKeepingEnds(after);
+    return Hunks(label, Script(a, b), a, b, true);
+}
+
+std::string ReadableDiff(const std::string &label, const std::string &before,
+                         const std::string &after) {
+    if (before == after) return "";
+    const Lines a = SplitKeepingEnds(before), b = SplitKeepingEnds(after);
+    Lines textA, textB;
+    for (std::string_view line : a)
+        textA.push_back(WithoutEnd(line));
+    for (std::string_view line : b)
+        textB.push_back(WithoutEnd(line));
+    const std::vector<Step> script = Script(textA, textB);
+    return LineEndNote(script, a, b) + Hunks(label, script, textA, textB, false);
 }
 
 } // namespace preview

@@ -73,8 +73,9 @@ class ReadSession : public configedit::Reading {
 };
 
 // How an editing subcommand shows its change: --dry-run prints it and writes
-// nothing, --diff prints it and writes, --json prints one object
-// {"changed", "diff", "incidental", "loss", "revision", "backup_file",
+// nothing, --diff prints it and writes, both as the readable diff unless
+// --exact asks for the exact one; --json prints one object {"changed",
+// "diff", "readable_diff", "incidental", "loss", "revision", "backup_file",
 // "history_head"} in place of the text. An edit whose save would lose text
 // besides the change is refused unless --accept-loss says the loss is meant.
 // --wait is how long the edit waits for the lock at most; --reason says why
@@ -83,6 +84,7 @@ struct ChangeOutput {
     bool dryRun = false;
     bool diff = false;
     bool json = false;
+    bool exact = false;
     bool acceptLoss = false;
     unsigned wait = static_cast<unsigned>(configlock::kDefaultWait.count());
     std::string reason;

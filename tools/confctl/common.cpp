@@ -24,11 +24,15 @@ std::uint64_t MaxFileSize() {
 
 void AddChangeOptions(CLI::App *sub, ChangeOutput &output) {
     sub->add_flag("--dry-run", output.dryRun,
-                  "print what would change (a unified diff) and write nothing");
-    sub->add_flag("--diff", output.diff, "print the change (a unified diff) and write it");
+                  "print what would change (a unified diff of the lines whose text changes) and "
+                  "write nothing");
+    sub->add_flag("--diff", output.diff, "print the change (as --dry-run does) and write it");
+    sub->add_flag("--exact", output.exact,
+                  "with --dry-run or --diff, print the exact diff of the file's bytes, line ends "
+                  "and all, which patch --binary applies");
     sub->add_flag("--json", output.json,
-                  "print {\"changed\": true|false, \"diff\": \"...\", \"incidental\": [...], "
-                  "\"loss\": [...]}");
+                  "print {\"changed\": true|false, \"diff\": \"...\", \"readable_diff\": "
+                  "\"...\", \"incidental\": [...], \"loss\": [...], ...}");
     sub->add_flag("--accept-loss", output.acceptLoss,
                   "save even when writing the file back loses lines of one bare word or the "
                   "text after a Ctrl-Z byte");
@@ -60,7 +64,7 @@ namespace {
 // confctl for its own ends names itself in CONFCTL_CALLER.
 history::Save About(const std::string &summary, const std::string &reason,
                     const preview::Change &change) {
-    const history::LineCounts lines = history::CountDiffLines(change.diff);
+    const history::LineCounts lines = history::CountDiffLines(change.readable);
     const char *caller = std::getenv("CONFCTL_CALLER");
     std::string program = "confctl";
     if (caller && *caller) program += std::string(" (") + caller + ")";
@@ -82,6 +86,7 @@ void Show(const preview::Change &change, const ChangeOutput &output, bool refuse
     if (output.json) {
         nlohmann::ordered_json report = {{"changed", changed},
                                          {"diff", changed ? change.diff : ""},
+                                         {"readable_diff", changed ? change.readable : ""},
                                          {"incidental", changed ? change.incidental : none},
                                          {"loss", changed ? preview::LossNotes(change) : none}};
         report["revision"] = recorded.revision ? nlohmann::ordered_json(*recorded.revision)
@@ -90,7 +95,7 @@ void Show(const preview::Change &change, const ChangeOutput &output, bool refuse
         report["history_head"] = recorded.head;
         Print(report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
     } else if ((output.dryRun || (output.diff && !refused)) && changed) {
-        Print(preview::Render(change));
+        Print(preview::Render(change, output.exact));
     }
 }
 

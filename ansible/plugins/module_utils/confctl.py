@@ -46,7 +46,7 @@ def run_edit(module, subcommand, arguments, data=None):
     ['protect', 'put']) with --json (and --dry-run in check mode,
     --accept-loss when the task accepts a loss, --reason when it gives one),
     in the name of the module, and returns its report {"changed", "diff",
-    "incidental", "loss", "revision", ...}. A refusal of confctl fails the
+    "readable_diff", "incidental", "loss", "revision", ...}. A refusal of confctl fails the
     task with confctl's message, in check mode too: a save that would lose
     text is refused by the dry run as by the real one."""
     command = [confctl_binary(module)] + subcommand
@@ -83,7 +83,8 @@ def recorded(report):
 def exit_with_report(module, report):
     """Ends the task with confctl's report: changed, what the save lost (as
     accepted) and its other incidental changes, what the history recorded,
-    and the diff for diff mode."""
+    and for diff mode the diff a person reads (the lines whose text changes,
+    with a count of the line ends that change)."""
     result = dict(changed=bool(report.get('changed')),
                   incidental=report.get('incidental', []),
                   loss=report.get('loss', []))
@@ -91,5 +92,5 @@ def exit_with_report(module, report):
     if module._diff and result['changed']:
         notes = ''.join('# lost: %s\n' % note for note in result['loss'])
         notes += ''.join('# %s\n' % note for note in result['incidental'])
-        result['diff'] = dict(prepared=notes + report.get('diff', ''))
+        result['diff'] = dict(prepared=notes + report.get('readable_diff', ''))
     module.exit_json(**result)

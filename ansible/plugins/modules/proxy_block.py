@@ -135,7 +135,7 @@ loss:
   type: list
   elements: str
 diff:
-  description: The unified diff of the file, in diff mode.
+  description: The diff of the lines whose text changes, with a note counting the line ends that change, in diff mode.
   returned: when diff mode is on and the file changed
   type: dict
 '''

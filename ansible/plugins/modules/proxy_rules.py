@@ -109,7 +109,7 @@ loss:
   elements: str
   sample: ["3 line(s) end with LF alone; written back they end with CR LF"]
 diff:
-  description: The unified diff of the file, in diff mode.
+  description: The diff of the lines whose text changes, with a note counting the line ends that change, in diff mode.
   returned: when diff mode is on and the file changed
   type: dict
 '''

@@ -216,8 +216,14 @@ TEST(History, LineCountsOfADiff) {
         const char *before, *after;
         std::size_t added, removed;
     } cases[] = {
-        {"", "", 0, 0},         {"a\n", "a\nb\n", 1, 0}, {"a\nb\n", "b\n", 0, 1},
-        {"-a\n", "+a\n", 1, 1}, {"a", "a\n", 1, 1},      {"a\nb\nc\n", "x\nb\ny\n", 2, 2},
+        {"", "", 0, 0},
+        {"a\n", "a\nb\n", 1, 0},
+        {"a\nb\n", "b\n", 0, 1},
+        {"-a\n", "+a\n", 1, 1},
+        {"a\nb\nc\n", "x\nb\ny\n", 2, 2},
+        // line ends are not lines changed, and a note on them is not counted
+        {"a", "a\n", 0, 0},
+        {"a\r\n", "a\n--- b\n", 1, 0},
     };
     for (const auto &c : cases) {
         const history::LineCounts counts = history::CountLines(c.before, c.after);
