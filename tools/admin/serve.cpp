@@ -181,7 +181,7 @@ preview::Change ChangeOf(Editing &edit, const Form &form) {
 std::string ReasonOf(const Form &form) {
     const std::vector<std::string> reasons = form.All(kReasonField);
     if (reasons.size() > 1) BadRequest("the form gives more than one reason");
-    const std::string reason = reasons.empty() ? "" : reasons.front();
+    std::string reason = reasons.empty() ? "" : reasons.front();
     if (const valuecheck::Verdict refusal = valuecheck::CheckPlainText("Reason", reason))
         BadRequest(refusal->Message());
     if (reason.size() > kReasonChars)
