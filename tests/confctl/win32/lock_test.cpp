@@ -89,7 +89,8 @@ TEST(ConfctlWindowsStdio, InputAndOutputAreBytes) {
     EXPECT_EQ(ctrlZ.status, 2) << "the line after Ctrl-Z was read and refused";
     EXPECT_EQ(ReadFile(file), "Pass /a/*\r\n");
     EXPECT_EQ(Confctl({"rules", file, "pass"}).out, "Pass /a/*\n");
-    const std::string diff = Confctl({"add", file, "pass", "Pass /b/*", "--dry-run", "--exact"}).out;
+    const std::string diff =
+        Confctl({"add", file, "pass", "Pass /b/*", "--dry-run", "--exact"}).out;
     EXPECT_NE(diff.find("\n Pass /a/*\r\n+Pass /b/*\r\n"), std::string::npos) << diff;
     const std::string json = Confctl({"add", file, "pass", "Pass /b/*", "--json"}).out;
     EXPECT_EQ(nlohmann::json::parse(json)["diff"], diff);
