@@ -72,6 +72,8 @@ class History {
     Verification Verify() const;
     // SHA-256 of the log's last entry, as Verify() reports it; "" when none.
     std::string Head() const;
+    // Where the copy of revision n is kept (whether or not it still is).
+    std::string CopyPath(std::size_t n) const;
 
     // Writing. Stores how many revisions to keep; the next save prunes.
     void SetKeep(std::size_t keep);
@@ -103,7 +105,6 @@ class History {
     std::string PutBack(const Start &start, const std::vector<Pending> &pending,
                         const std::string &before,
                         const std::function<void(const std::string &)> &putBack) const;
-    std::string CopyPath(std::size_t n) const;
     std::string LogPath() const;
     std::string KeepPath() const;
     std::vector<std::size_t> CopyNumbers() const;

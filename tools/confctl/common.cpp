@@ -116,8 +116,7 @@ int EditSession::Conclude(const preview::Change &change, const std::string &summ
         // a change is reported once it is made
         recorded.revision = edit_.Save(change, About(summary, output_.reason, change));
         if (recorded.revision && *recorded.revision > 0)
-            recorded.backupFile =
-                edit_.History().folder() + "/" + std::to_string(*recorded.revision - 1);
+            recorded.backupFile = edit_.History().CopyPath(*recorded.revision - 1);
     }
     if (output_.json) recorded.head = edit_.History().Head();
     Show(change, output_, refused, recorded);

@@ -22,9 +22,9 @@ SHARED_ARGUMENTS = dict(
 def confctl_module(**arguments):
     """The module with the shared options and its own; every module
     supports check mode through confctl --dry-run."""
-    spec = dict(SHARED_ARGUMENTS)
-    spec.update(arguments)
-    return AnsibleModule(argument_spec=spec, supports_check_mode=True)
+    options = dict(SHARED_ARGUMENTS)
+    options.update(arguments)
+    return AnsibleModule(options, supports_check_mode=True)
 
 
 def caller_name(module):
