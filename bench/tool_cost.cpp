@@ -1,0 +1,184 @@
+// Times what confctl costs on large files against the library's own open
+// plus write: `confctl add` (a save, recorded in the file's history as by
+// default), `confctl check` and `confctl render`, each run as the built
+// program, on generated files of N lines. Every figure is of a child process
+// of its own, the library's open plus write too (this program run again), so
+// that wall time and peak memory compare. The best time of a few rounds is
+// shown, with that round's peak memory.
+// Usage: tool_cost [N ...]   (default: 20000 200000)
+#include "confkit.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRounds = 5;
+constexpr const char *kOpenWrite = "--open-write";
+
+// A configuration of n lines in the mix a real file has, about 37 bytes a
+// line: rules, comments, blank lines and small blocks, with CR LF line ends.
+std::string Generate(long n) {
+    std::string text;
+    text.reserve(static_cast<std::size_t>(n) * 40);
+    for (long i = 0; i < n; ++i) {
+        const std::string k = std::to_string(i);
+        switch (i % 8) {
+        case 0:
+            text += "# section " + k + ": the documents of host " + k + ", kept as they were\r\n";
+            break;
+        case 1:
+            text += "Pass /documents/" + k + "/* /srv/www/documents/" + k + "/*\r\n";
+            break;
+        case 2:
+            text += "Protection setup" + k + "-documents {\r\n";
+            break;
+        case 3:
+            text += "   UserID=nobody GroupID=nogroup\r\n";
+            break;
+        case 4:
+            text += "}\r\n";
+            break;
+        case 5:
+            text += "\r\n";
+            break;
+        case 6:
+            text += "Proxy http://host" + k + ".example/* http://cache.example/*\r\n";
+            break;
+        default:
+            text += "CacheSize 100 M    # the cache of this host\r\n";
+            break;
+        }
+    }
+    return text;
+}
+
+struct Cost {
+    double seconds = 0;
+    double megabytes = 0; // peak resident memory
+};
+
+// Runs argv in a child with its output thrown away; the child's own wall
+// time and peak memory, from wait4. Exits on a status outside accepted.
+Cost RunChild(const std::vector<std::string> &args, std::vector<int> accepted = {0}) {
+    std::vector<char *> argv;
+    for (const std::string &arg : args)
+        argv.push_back(const_cast<char *>(arg.c_str()));
+    argv.push_back(nullptr);
+    const Clock::time_point start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) {
+        std::perror("tool_cost: child");
+        std::exit(2);
+    }
+    Cost cost;
+    cost.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    cost.megabytes = static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+    if (!WIFEXITED(status) ||
+        std::find(accepted.begin(), accepted.end(), WEXITSTATUS(status)) == accepted.end()) {
+        std::fprintf(stderr, "tool_cost: %s %s failed (status %d)\n", args[0].c_str(),
+                     args[1].c_str(), status);
+        std::exit(2);
+    }
+    return cost;
+}
+
+// The best of kRounds runs; before runs ahead of each (untimed).
+template <class Run, class Before> Cost Best(Run run, Before before) {
+    Cost best{1e9, 0};
+    for (int round = 0; round < kRounds; ++round) {
+        before(round);
+        const Cost cost = run(round);
+        if (cost.seconds < best.seconds) best = cost;
+    }
+    return best;
+}
+
+void WriteFile(const std::string &path, const std::string &bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void Print(const char *what, const Cost &cost, const Cost &base) {
+    std::printf("  %-12s %7.3f s %7.1f MB   (%4.2fx time, %4.2fx memory)\n", what, cost.seconds,
+                cost.megabytes, cost.seconds / base.seconds, cost.megabytes / base.megabytes);
+}
+
+void Run(const std::string &self, long n) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("confkit-bench-tools-" + std::to_string(n));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "proxy.conf").string();
+    const std::string text = Generate(n);
+    WriteFile(path, text);
+    const auto none = [](int) {};
+    const Cost base = Best([&](int) { return RunChild({self, kOpenWrite, path}); }, none);
+    // Each round adds a rule of its own to the file as generated; the
+    // history kept from the rounds before records it as a later revision.
+    const Cost add = Best(
+        [&](int round) {
+            return RunChild({CONFCTL_PROGRAM, "add", path, "Pass",
+                             "Pass /bench" + std::to_string(round) + "/* /srv/bench/*"});
+        },
+        [&](int) { WriteFile(path, text); });
+    WriteFile(path, text);
+    const Cost check = Best(
+        [&](int) {
+            return RunChild({CONFCTL_PROGRAM, "check", path}, {0, 1});
+        },
+        none);
+    const Cost render = Best(
+        [&](int) {
+            return RunChild({CONFCTL_PROGRAM, "render", path});
+        },
+        none);
+    std::printf("N=%ld lines, %zu bytes\n", n, text.size());
+    std::printf("  %-12s %7.3f s %7.1f MB\n", "open+write", base.seconds, base.megabytes);
+    Print("confctl add", add, base);
+    Print("check", check, base);
+    Print("render", render, base);
+    std::filesystem::remove_all(folder);
+}
+
+// The library's open and write of the file, in this child process.
+int OpenWrite(const char *path) {
+    ConfigDocument *doc = HTTPDConfigOpen(path);
+    if (!doc) return 1;
+    return HTTPDConfigClose(doc, 1) == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc == 3 && std::strcmp(argv[1], kOpenWrite) == 0) return OpenWrite(argv[2]);
+    std::vector<long> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::atol(argv[i]));
+    if (sizes.empty()) sizes = {20000, 200000};
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    std::printf("tool_cost: the best of %d runs of each, wall time and peak memory\n", kRounds);
+    for (long n : sizes)
+        Run(self, n);
+    return 0;
+}
