@@ -3,8 +3,8 @@
 // default), `confctl check` and `confctl render`, each run as the built
 // program, on generated files of N lines. Every figure is of a child process
 // of its own, the library's open plus write too (this program run again), so
-// that wall time and peak memory compare. The best time of a few rounds is
-// shown, with that round's peak memory.
+// that wall time, processor time and peak memory compare. The best time of a
+// few rounds is shown, with that round's processor time and peak memory.
 // Usage: tool_cost [N ...]   (default: 20000 200000)
 #include "confkit.h"
 
@@ -67,12 +67,18 @@ std::string Generate(long n) {
 }
 
 struct Cost {
-    double seconds = 0;
+    double seconds = 1e9; // wall time
+    double cpu = 0;       // user and system time
     double megabytes = 0; // peak resident memory
 };
 
+double Seconds(const timeval &t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
 // Runs argv in a child with its output thrown away; the child's own wall
-// time and peak memory, from wait4. Exits on a status outside accepted.
+// time, processor time and peak memory, from wait4. Exits on a status
+// outside accepted.
 Cost RunChild(const std::vector<std::string> &args, std::vector<int> accepted = {0}) {
     std::vector<char *> argv;
     for (const std::string &arg : args)
@@ -94,6 +100,7 @@ Cost RunChild(const std::vector<std::string> &args, std::vector<int> accepted = 
     }
     Cost cost;
     cost.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    cost.cpu = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
     cost.megabytes = static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
     if (!WIFEXITED(status) ||
         std::find(accepted.begin(), accepted.end(), WEXITSTATUS(status)) == accepted.end()) {
@@ -104,24 +111,14 @@ Cost RunChild(const std::vector<std::string> &args, std::vector<int> accepted = 
     return cost;
 }
 
-// The best of kRounds runs; before runs ahead of each (untimed).
-template <class Run, class Before> Cost Best(Run run, Before before) {
-    Cost best{1e9, 0};
-    for (int round = 0; round < kRounds; ++round) {
-        before(round);
-        const Cost cost = run(round);
-        if (cost.seconds < best.seconds) best = cost;
-    }
-    return best;
-}
-
 void WriteFile(const std::string &path, const std::string &bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 void Print(const char *what, const Cost &cost, const Cost &base) {
-    std::printf("  %-12s %7.3f s %7.1f MB   (%4.2fx time, %4.2fx memory)\n", what, cost.seconds,
-                cost.megabytes, cost.seconds / base.seconds, cost.megabytes / base.megabytes);
+    std::printf("  %-12s %7.3f s %7.3f s cpu %7.1f MB   (%4.2fx time, %4.2fx cpu, %4.2fx memory)\n",
+                what, cost.seconds, cost.cpu, cost.megabytes, cost.seconds / base.seconds,
+                cost.cpu / base.cpu, cost.megabytes / base.megabytes);
 }
 
 void Run(const std::string &self, long n) {
@@ -131,30 +128,25 @@ void Run(const std::string &self, long n) {
     std::filesystem::create_directories(folder);
     const std::string path = (folder / "proxy.conf").string();
     const std::string text = Generate(n);
-    WriteFile(path, text);
-    const auto none = [](int) {};
-    const Cost base = Best([&](int) { return RunChild({self, kOpenWrite, path}); }, none);
-    // Each round adds a rule of its own to the file as generated; the
-    // history kept from the rounds before records it as a later revision.
-    const Cost add = Best(
-        [&](int round) {
-            return RunChild({CONFCTL_PROGRAM, "add", path, "Pass",
-                             "Pass /bench" + std::to_string(round) + "/* /srv/bench/*"});
-        },
-        [&](int) { WriteFile(path, text); });
-    WriteFile(path, text);
-    const Cost check = Best(
-        [&](int) {
-            return RunChild({CONFCTL_PROGRAM, "check", path}, {0, 1});
-        },
-        none);
-    const Cost render = Best(
-        [&](int) {
-            return RunChild({CONFCTL_PROGRAM, "render", path});
-        },
-        none);
+    // The programs take turns in each round, so that a busy moment of the
+    // machine does not fall on one of them alone; each keeps its best round.
+    Cost base, add, check, render;
+    const auto keep = [](Cost &best, const Cost &cost) {
+        if (cost.seconds < best.seconds) best = cost;
+    };
+    for (int round = 0; round < kRounds; ++round) {
+        WriteFile(path, text);
+        keep(base, RunChild({self, kOpenWrite, path}));
+        keep(check, RunChild({CONFCTL_PROGRAM, "check", path}, {0, 1}));
+        keep(render, RunChild({CONFCTL_PROGRAM, "render", path}));
+        // A rule of the round's own, added to the file as generated; the
+        // history kept from the rounds before records it as a later revision.
+        keep(add, RunChild({CONFCTL_PROGRAM, "add", path, "Pass",
+                            "Pass /bench" + std::to_string(round) + "/* /srv/bench/*"}));
+    }
     std::printf("N=%ld lines, %zu bytes\n", n, text.size());
-    std::printf("  %-12s %7.3f s %7.1f MB\n", "open+write", base.seconds, base.megabytes);
+    std::printf("  %-12s %7.3f s %7.3f s cpu %7.1f MB\n", "open+write", base.seconds, base.cpu,
+                base.megabytes);
     Print("confctl add", add, base);
     Print("check", check, base);
     Print("render", render, base);
@@ -177,7 +169,8 @@ int main(int argc, char **argv) {
         sizes.push_back(std::atol(argv[i]));
     if (sizes.empty()) sizes = {20000, 200000};
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-    std::printf("tool_cost: the best of %d runs of each, wall time and peak memory\n", kRounds);
+    std::printf("tool_cost: the best of %d runs of each: wall time, processor time, peak memory\n",
+                kRounds);
     for (long n : sizes)
         Run(self, n);
     return 0;

@@ -74,9 +74,10 @@ std::string UneditedSave::Bytes(const ConfigDocument &edited, const std::string 
     while (sameEnd < size() - same && sameEnd < lines.size() - same &&
            Text(size() - 1 - sameEnd) == lines[lines.size() - 1 - sameEnd]->text)
         ++sameEnd;
+    // The last `end` Lines of each begin a line of the file.
     const auto beginsFileLine = [&](std::size_t end) {
-        return end == 0 || (EndsFileLine(Text(size() - end - 1)) &&
-                            EndsFileLine(lines[lines.size() - end - 1]->text));
+        return (end == size() || EndsFileLine(Text(size() - end - 1))) &&
+               (end == lines.size() || EndsFileLine(lines[lines.size() - end - 1]->text));
     };
     while (sameEnd > 0 && !beginsFileLine(sameEnd))
         --sameEnd;
