@@ -77,7 +77,7 @@ std::vector<std::string> Edited(std::mt19937 &random, std::vector<std::string> t
 
 TEST(UneditedSave, IsWhatTheWriterWritesForTheUneditedDocument) {
     std::mt19937 random(20250611);
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 150; ++i) {
         const std::vector<std::string> before = RandomTexts(random, 40);
         const Doc unedited(before);
         const preview::UneditedSave save(unedited.doc);
