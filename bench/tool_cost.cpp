@@ -31,37 +31,25 @@ constexpr const char *kOpenWrite = "--open-write";
 
 // A configuration of n lines in the mix a real file has, about 37 bytes a
 // line: rules, comments, blank lines and small blocks, with CR LF line ends.
+// Each "#" of a pattern is the line's number.
 std::string Generate(long n) {
+    static const char *const kPatterns[] = {
+        "# section #: the documents of host #, kept as they were",
+        "Pass /documents/#/* /srv/www/documents/#/*",
+        "Protection setup#-documents {",
+        "   UserID=nobody GroupID=nogroup",
+        "}",
+        "",
+        "Proxy http://host#.example/* http://cache.example/*",
+        "CacheSize 100 M    (the cache of this host)",
+    };
     std::string text;
     text.reserve(static_cast<std::size_t>(n) * 40);
     for (long i = 0; i < n; ++i) {
         const std::string k = std::to_string(i);
-        switch (i % 8) {
-        case 0:
-            text += "# section " + k + ": the documents of host " + k + ", kept as they were\r\n";
-            break;
-        case 1:
-            text += "Pass /documents/" + k + "/* /srv/www/documents/" + k + "/*\r\n";
-            break;
-        case 2:
-            text += "Protection setup" + k + "-documents {\r\n";
-            break;
-        case 3:
-            text += "   UserID=nobody GroupID=nogroup\r\n";
-            break;
-        case 4:
-            text += "}\r\n";
-            break;
-        case 5:
-            text += "\r\n";
-            break;
-        case 6:
-            text += "Proxy http://host" + k + ".example/* http://cache.example/*\r\n";
-            break;
-        default:
-            text += "CacheSize 100 M    # the cache of this host\r\n";
-            break;
-        }
+        for (const char *c = kPatterns[i % 8]; *c; ++c)
+            text += *c == '#' && c[1] != ' ' ? k : std::string(1, *c);
+        text += "\r\n";
     }
     return text;
 }
