@@ -32,7 +32,7 @@ Line *FindPicsRule(const ConfigDocument *doc, const char *name);
 
 // A value as it goes between the double quotes of a written line: a double
 // quote inside it becomes an apostrophe. Values that would not stay on their
-// line are refused before anything is written (blocks/pics_check.h).
+// line are refused before anything is written (common/pics_check.h).
 std::string QuotableValue(std::string_view value);
 
 // A null text, written as an empty one.

@@ -3,7 +3,7 @@
 #include "blocks/pics_clause_scan.h"
 
 #include "blocks/pics.h"
-#include "blocks/pics_grammar.h"
+#include "common/pics_grammar.h"
 
 #include <algorithm>
 #include <cstring>

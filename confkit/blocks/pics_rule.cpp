@@ -2,8 +2,8 @@
 // writing, copying, rewriting and removing its header, its name clause and its
 // extension clause (active days and times).
 #include "blocks/pics.h"
-#include "blocks/pics_check.h"
-#include "blocks/pics_grammar.h"
+#include "common/pics_check.h"
+#include "common/pics_grammar.h"
 #include "common/text.h"
 
 #include <cstdlib>
