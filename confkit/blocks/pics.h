@@ -1,9 +1,10 @@
 // DefinePicsRule blocks: recognising a rule header, reading the rule name it
-// carries and finding a block by that name. Shared by the rule and clause
+// carries (common/pics_rule_name.h) and finding a block by that name. Shared by the rule and clause
 // operations and by the block-table generators.
 #ifndef CONFKIT_BLOCKS_PICS_H
 #define CONFKIT_BLOCKS_PICS_H
 
+#include "common/pics_rule_name.h"
 #include "internal.h"
 
 #include <cstring>
@@ -15,13 +16,6 @@ namespace confkit {
 // A line whose first token is DefinePicsRule, ignoring case. A header that
 // is commented out ("#DefinePicsRule ...") is not one.
 bool IsPicsRuleHeader(const char *text);
-
-// The rule name of a header: after the directive word, skip CR, LF, tab, "{"
-// and double quotes; the name runs up to the next of those characters or the
-// end of the text. A space does not end it, so 'DefinePicsRule Kids {' names
-// "Kids " with its trailing space. Empty when the header names nothing. The
-// view points into the header's text.
-std::string_view PicsRuleName(const char *header);
 
 // The first rule header, from `from` on, whose rule name equals name byte
 // for byte; nullptr when none does or name is null.
