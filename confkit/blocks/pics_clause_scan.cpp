@@ -20,10 +20,6 @@ bool NextInBlock(const Line *l, const Line *closing) {
     return l->next && l->next != closing;
 }
 
-std::string_view TextOf(const Line *l) {
-    return l->text;
-}
-
 // Each pair of double quotes gives the text between them; an unpaired last
 // quote gives nothing.
 void AddQuotedPairs(std::string_view text, std::vector<std::string_view> &out) {
