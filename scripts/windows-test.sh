@@ -71,7 +71,7 @@ ctest --test-dir build/win64 --timeout 120 --no-tests=error --output-on-failure 
 expected=(
   HTTPDConfigOpen.SplitsTheFileIntoLines          # confkit_document_tests
   TextModeDecoder.GivesWhatByteAtATimeReadingGivesAtAnyBlockSize  # common_tests
-  ReplaceFile.OnlyNamesOfNewFilesOfTheTargetTellAProcess  # confkit_platform_tests
+  ReplaceFile.OnlyNamesOfNewFilesOfTheTargetTellAProcess  # common_platform_tests
   WindowsTextMode.ReadsCrLfAsNewlineAndStopsAtCtrlZ  # windows_platform_tests
   RegistryValues.AsksForTheSizeThenFetchesTheString
   WindowsCommand.FallsBackToCmdOnceWhenComspecNamesNothing

@@ -6,7 +6,7 @@
 #define CONFKIT_DOCUMENT_OPENED_FILES_H
 
 #include "confkit.h"
-#include "platform/text_file.h"
+#include "common/platform/text_file.h"
 
 #include <optional>
 

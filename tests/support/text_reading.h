@@ -4,7 +4,7 @@
 #ifndef CONFKIT_TEST_TEXT_READING_H
 #define CONFKIT_TEST_TEXT_READING_H
 
-#include "platform/text_file.h"
+#include "common/platform/text_file.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "config_edit.h"
 
 #include "leftovers.h"
-#include "platform/files.h"
+#include "common/platform/files.h"
 
 #include <cerrno>
 #include <cstring>

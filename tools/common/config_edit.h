@@ -16,7 +16,7 @@
 #include "text_check.h"
 #include "unedited_save.h"
 
-#include "platform/text_file.h"
+#include "common/platform/text_file.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "config_lock.h"
 
-#include "platform/files.h"
+#include "common/platform/files.h"
 #include "system_calls.h"
 
 #include <algorithm>

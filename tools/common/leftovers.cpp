@@ -1,6 +1,6 @@
 #include "leftovers.h"
 
-#include "platform/files.h"
+#include "common/platform/files.h"
 #include "system_calls.h"
 
 #include <filesystem>

@@ -1,5 +1,5 @@
 // The calls of the system that the tools' shared code makes beyond the C
-// runtime and the library's file layer (platform/files.h), defined once per
+// runtime and the file layer of common/platform/ (files.h), defined once per
 // system in posix/ and win32/. Files are descriptors of the C runtime,
 // opened as plain bytes and not inherited by child processes. Calls that
 // fail set errno.

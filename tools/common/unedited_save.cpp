@@ -1,7 +1,7 @@
 #include "unedited_save.h"
 
 #include "confkit.hpp"
-#include "platform/text_file.h"
+#include "common/platform/text_file.h"
 #include "preview.h"
 
 #include <cstring>

@@ -2,7 +2,7 @@
 // through a new file beside it, and in place when the folder takes no new
 // file. Whichever step fails, the save returns -1, the file holds its
 // original bytes (untouched, or put back) and nothing is left beside it.
-#include "platform/files.h"
+#include "common/platform/files.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

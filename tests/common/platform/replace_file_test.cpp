@@ -1,6 +1,6 @@
 // Replacing a file with exact bytes: the in-place rewrite happens only when
 // the caller allows it, and the names of the new files tell their process.
-#include "platform/files.h"
+#include "common/platform/files.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
