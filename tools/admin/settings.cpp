@@ -158,7 +158,7 @@ bool IsStandardMethod(const FormField &s, const std::string &method) {
 void ApplyMethods(confkit::Document &doc, const FormField &s,
                   const std::vector<std::string> &checked) {
     for (const std::string &m : checked)
-        if (!IsStandardMethod(s, m)) BadRequest("the field Enable names an unknown request method");
+        if (!IsStandardMethod(s, m)) BadRequest("the field " + s.name + " names an unknown request method");
     auto isChecked = [&checked](const std::string &method) {
         for (const std::string &m : checked)
             if (ascii::EqualNoCase(m, method)) return true;
