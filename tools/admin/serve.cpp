@@ -106,9 +106,10 @@ Response ShowPage(const Site &site, const std::string &action, const std::string
     options.message = message;
     options.formFields = {{kTokenField, TokenFor(key)}, {kVersionField, VersionOf(bytes)}};
     options.forms = {{page::RuleListsHtml}, {page::ProtectFormsHtml}, {page::PicsFormsHtml}};
-    const std::string history = ShownHistory(*reading, bytes, options);
-    options.more = {
-        {kHistorySectionId, "History", [&history](const page::Drawing &) { return history; }, {}}};
+    const auto history = [&](const page::Drawing &) {
+        return ShownHistory(*reading, bytes, options);
+    };
+    options.more = {{kHistorySectionId, "History", history, {}}};
     Response r;
     r.body = page::RenderAdministrationPage(doc, options);
     return r;

@@ -13,30 +13,35 @@ FormField Input(const char *name, const char *label, K kind, bool required, int 
     return field;
 }
 
+// The fields that name the entry, which the put and the delete form share.
+FormField TemplateField() {
+    return Input(f::kTemplate, "URL template", K::Word, true, 20);
+}
+
+FormField NameField() {
+    return Input(f::kName, "Name", K::Quoted, true, 14);
+}
+
+FormField PositionField() {
+    FormField field{f::kPosition, "Place", K::Position};
+    field.options = {{"before", "before"}, {"after", "after"}, {"replace", "replacing"}};
+    return field;
+}
+
 } // namespace
 
 const Form &ProtectPutForm() {
     static const Form form{"protect-put",
                            "protect put",
                            f::kTemplate,
-                           {Input(f::kTemplate, "URL template", K::Word, true, 20),
-                            Input(f::kSetup, "Setup", K::Word, true, 14),
-                            Input(f::kAddress, "Address", K::Word, false, 14),
-                            {f::kPosition,
-                             "Place",
-                             K::Position,
-                             "",
-                             "",
-                             {{"before", "before"}, {"after", "after"}, {"replace", "replacing"}}},
+                           {TemplateField(), Input(f::kSetup, "Setup", K::Word, true, 14),
+                            Input(f::kAddress, "Address", K::Word, false, 14), PositionField(),
                             Input(f::kAnchor, "the entry for", K::Word, false, 14)}};
     return form;
 }
 
 const Form &ProtectDeleteForm() {
-    static const Form form{"protect-delete",
-                           "protect delete",
-                           f::kTemplate,
-                           {Input(f::kTemplate, "URL template", K::Word, true, 20)}};
+    static const Form form{"protect-delete", "protect delete", f::kTemplate, {TemplateField()}};
     return form;
 }
 
@@ -44,7 +49,7 @@ const Form &PicsPutForm() {
     static const Form form{"pics-put",
                            "pics put",
                            f::kName,
-                           {Input(f::kName, "Name", K::Quoted, true, 14),
+                           {NameField(),
                             Input(f::kDescription, "Description", K::Quoted, false, 30),
                             Input(f::kDays, "Days", K::QuotedWord, true, 10),
                             Input(f::kStart, "From", K::QuotedWord, false, 6),
@@ -53,8 +58,7 @@ const Form &PicsPutForm() {
 }
 
 const Form &PicsDeleteForm() {
-    static const Form form{
-        "pics-delete", "pics delete", f::kName, {Input(f::kName, "Name", K::Quoted, true, 14)}};
+    static const Form form{"pics-delete", "pics delete", f::kName, {NameField()}};
     return form;
 }
 
