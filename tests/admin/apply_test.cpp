@@ -1,5 +1,7 @@
 #include "apply.h"
 #include "http.h"
+#include "page.h"
+#include "settings_form.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -207,6 +209,95 @@ TEST(AdminBlocks, PicsRulesAreAddedReplacedAndDeleted) {
          {"name=K%22&days=Mon", "name=K&days=Mon+Tue", "name=K&days=Mon&description=%28x%29",
           "name=K&days=Mon&description=%7D", "days=Mon"})
         EXPECT_EQ(Apply(kBlocks, std::string("op=pics-put&") + bad).status, 400) << bad;
+}
+
+// An attribute value or text as the browser reads it.
+std::string Unescaped(std::string text) {
+    for (const auto &[entity, c] : {std::pair<const char *, const char *>{"&quot;", "\""},
+                                    {"&lt;", "<"},
+                                    {"&gt;", ">"},
+                                    {"&#39;", "'"},
+                                    {"&#13;", "\r"},
+                                    {"&amp;", "&"}})
+        text = std::regex_replace(text, std::regex(entity), c);
+    return text;
+}
+
+// What a browser sends of the settings form as drawn, read field by field
+// as the form's declaration says each is drawn. Disabled controls send
+// nothing.
+admin::Form AsSent(const std::string &html) {
+    using page::FieldKind;
+    admin::Form sent;
+    sent.Add("op", "settings");
+    for (const page::FormField &f : page::SettingsForm().fields) {
+        const std::string name = "name=\"" + f.name + "\"";
+        const std::size_t at = html.find(name);
+        if (!page::IsSent(f) || at == std::string::npos) continue;
+        const std::size_t tagEnd = html.find('>', at);
+        const std::string tag = html.substr(at, tagEnd - at);
+        if (tag.find(" disabled") != std::string::npos) continue;
+        switch (f.kind) {
+        case FieldKind::Switch:
+            if (tag.find("CHECKED") != std::string::npos) sent.Add(f.name, "on");
+            break;
+        case FieldKind::Methods:
+            for (const page::Option &m : f.options)
+                if (html.find(name + " value=\"" + m.value + "\" CHECKED>") != std::string::npos)
+                    sent.Add(f.name, m.value);
+            break;
+        case FieldKind::Choice:
+        case FieldKind::Numbers: {
+            const std::string list = html.substr(tagEnd, html.find("</select>", at) - tagEnd);
+            std::size_t chosen = list.find("<OPTION SELECTED>");
+            chosen = chosen == std::string::npos ? list.find("<OPTION>") + 8 : chosen + 17;
+            sent.Add(f.name, Unescaped(list.substr(chosen, list.find('<', chosen) - chosen)));
+            break;
+        }
+        case FieldKind::Rules:
+            sent.Add(f.name,
+                     Unescaped(html.substr(tagEnd + 2, html.find("</textarea>", at) - tagEnd - 2)));
+            break;
+        default: {
+            const std::size_t value = tag.find("value=\"") + 7;
+            sent.Add(f.name, Unescaped(tag.substr(value, tag.find('"', value) - value)));
+        }
+        }
+    }
+    return sent;
+}
+
+// Whatever the file holds, the settings form and its rule lists drawn from
+// it and sent back unchanged leave every byte of it as it was (its lines
+// end in CR LF, as the library writes them).
+TEST(AdminSettings, TheFormAsDrawnAndSentBackChangesNothing) {
+    const std::string texts[] = {
+        kSettings,
+        kBlocks,
+        "",
+        "caching off\nCacheAlgorithm BLEND\nMaxActiveThreads 55  # most\nPort 8080 # c\n"
+        "ProxyPersistence no\nDNS-Lookup yes\nEnable DELETE\nDisable GET\n",
+        "Hostname x\"<b>&amp;'\nInputTimeout 2\x01 minutes\nServerRoot /srv/<r>\n"
+        "Pass /a/* <img src=x>\nMap /m/*   /n/*\nNoCaching /x\x02\nRedirect /r http://h/?a=1&b=2\n",
+        "Port 8080\nCacheDefaultExpiry http:* 1 day\nExec /cgi/* /usr/cgi/*\nProxy http:*\n"
+        "Fail /bad/*\nWelcome a.html\n",
+    };
+    for (const std::string &lines : texts) {
+        const std::string text = std::regex_replace(lines, std::regex("\n"), "\r\n");
+        TempDir dir;
+        const std::string path = dir.File("proxy.conf");
+        WriteFile(path, text);
+        confkit::Document doc = confkit::Document::Open(path);
+        const page::ShownDocument shown(doc);
+        const page::PageOptions options;
+        const std::string acl;
+        const page::Drawing drawing{doc, shown, options, acl};
+        const admin::Form sent =
+            AsSent(page::SettingsFormHtml(drawing) + page::RuleListsHtml(drawing));
+        EXPECT_NO_THROW(admin::ApplyForm(doc, sent)) << text;
+        doc.Close(true);
+        EXPECT_EQ(ReadFile(path), text);
+    }
 }
 
 } // namespace

@@ -53,12 +53,12 @@ TEST(AdminValues, WordsTextsAndQuotedValuesRefuseWhatWouldChangeTheFile) {
 }
 
 TEST(AdminValues, RuleLinesMustFitALineAndHoldNoBrace) {
-    EXPECT_EQ(StatusOf([] { CheckRuleLine("r", "Pass\t/a/*  /b/*"); }), 0);
-    EXPECT_EQ(StatusOf([] { CheckRuleLine("r", "Pass /a/* <b>"); }), 0);
-    EXPECT_EQ(StatusOf([] { CheckRuleLine("r", "Pass /a/* {"); }), 400);
-    EXPECT_EQ(StatusOf([] { CheckRuleLine("r", "Pass /a/*\r"); }), 400);
-    EXPECT_EQ(StatusOf([] { CheckRuleLine("r", "Pass " + std::string(1017, 'a')); }), 0);
-    EXPECT_EQ(StatusOf([] { CheckRuleLine("r", "Pass " + std::string(1018, 'a')); }), 400);
+    EXPECT_EQ(StatusOf([] { RequireRuleLine("r", "Pass\t/a/*  /b/*"); }), 0);
+    EXPECT_EQ(StatusOf([] { RequireRuleLine("r", "Pass /a/* <b>"); }), 0);
+    EXPECT_EQ(StatusOf([] { RequireRuleLine("r", "Pass /a/* {"); }), 400);
+    EXPECT_EQ(StatusOf([] { RequireRuleLine("r", "Pass /a/*\r"); }), 400);
+    EXPECT_EQ(StatusOf([] { RequireRuleLine("r", "Pass " + std::string(1017, 'a')); }), 0);
+    EXPECT_EQ(StatusOf([] { RequireRuleLine("r", "Pass " + std::string(1018, 'a')); }), 400);
 }
 
 } // namespace

@@ -2,26 +2,37 @@
 
 #include "http.h"
 
-namespace admin {
+#include "block_forms.h"
+#include "settings_form.h"
 
-const std::vector<std::string> &EditableDirectives() {
-    static const std::vector<std::string> directives = {"Pass", "Exec",  "Map",      "Redirect",
-                                                        "Fail", "Proxy", "NoCaching"};
-    return directives;
+namespace admin {
+namespace {
+
+// A form of the page and what applies it.
+struct Editor {
+    const page::Form &form;
+    void (*apply)(confkit::Document &, const Form &);
+};
+
+const Editor *EditorOf(const std::string &operation) {
+    static const Editor editors[] = {
+        {page::SettingsForm(), ApplySettings},      {page::ProtectPutForm(), PutProtect},
+        {page::ProtectDeleteForm(), DeleteProtect}, {page::PicsPutForm(), PutPics},
+        {page::PicsDeleteForm(), DeletePics},
+    };
+    for (const Editor &e : editors)
+        if (e.form.id == operation) return &e;
+    return nullptr;
 }
 
+} // namespace
+
 void ApplyForm(confkit::Document &doc, const Form &form) {
-    const std::vector<std::string> operations = form.All(kOperationField);
+    const std::vector<std::string> operations = form.All(page::kOperationField);
     if (operations.size() != 1) BadRequest("the form must name one operation");
-    const std::string &op = operations.front();
-    if (op == kSettingsOperation)
-        ApplySettings(doc, form);
-    else if (op == kProtectPut || op == kProtectDelete)
-        ApplyProtect(doc, form, op == kProtectDelete);
-    else if (op == kPicsPut || op == kPicsDelete)
-        ApplyPics(doc, form, op == kPicsDelete);
-    else
-        BadRequest("the form names an unknown operation");
+    const Editor *editor = EditorOf(operations.front());
+    if (!editor) BadRequest("the form names an unknown operation");
+    editor->apply(doc, form);
 }
 
 std::size_t RevisionNumber(const Form &form) {
@@ -34,20 +45,19 @@ std::size_t RevisionNumber(const Form &form) {
 }
 
 std::optional<std::size_t> RestoredRevision(const Form &form) {
-    if (form.All(kOperationField) != std::vector<std::string>{kRestore}) return std::nullopt;
+    if (form.All(page::kOperationField) != std::vector<std::string>{kRestore}) return std::nullopt;
     return RevisionNumber(form);
 }
 
 std::string Summary(const Form &form) {
     if (const std::optional<std::size_t> n = RestoredRevision(form))
         return "restore of revision " + std::to_string(*n);
-    const std::string op = form.All(kOperationField).front();
-    if (op == kSettingsOperation) return "settings form";
-    const bool protect = op == kProtectPut || op == kProtectDelete;
-    const std::vector<std::string> names = form.All(protect ? "template" : "name");
-    const bool put = op == kProtectPut || op == kPicsPut;
-    return std::string(protect ? "protect" : "pics") + (put ? " put " : " delete ") +
-           (names.empty() ? "" : names.front());
+    const Editor *editor = EditorOf(form.All(page::kOperationField).front());
+    if (!editor) return "";
+    const page::Form &declared = editor->form;
+    if (declared.subject.empty()) return declared.summary;
+    const std::vector<std::string> names = form.All(declared.subject);
+    return declared.summary + " " + (names.empty() ? "" : names.front());
 }
 
 } // namespace admin

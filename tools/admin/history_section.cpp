@@ -3,6 +3,7 @@
 #include "apply.h"
 #include "preview_page.h"
 
+#include "form_field.h"
 #include "history_view.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ using page::HtmlEscape;
 // The form that restores revision n: to the preview first.
 std::string RestoreForm(std::size_t n, const std::string &action, const page::FormFields &fields) {
     return "<form class=\"restore\" method=\"post\" action=\"" + HtmlEscape(action) + "\">\n" +
-           page::HiddenInputs(fields) + "<input type=\"hidden\" name=\"" + kOperationField +
+           page::HiddenInputs(fields) + "<input type=\"hidden\" name=\"" + page::kOperationField +
            "\" value=\"" + kRestore + "\">\n<input type=\"hidden\" name=\"" + kRevisionField +
            "\" value=\"" + std::to_string(n) + "\">\n<button type=\"submit\">Restore</button>\n" +
            "</form>\n";

@@ -1,12 +1,13 @@
 #include "serve.h"
 
 #include "apply.h"
-#include "edit_forms.h"
+#include "block_forms.h"
 #include "form.h"
 #include "guard.h"
 #include "history_section.h"
 #include "page.h"
 #include "preview_page.h"
+#include "settings_form.h"
 #include "version.h"
 
 #include "common/value_check.h"
@@ -104,10 +105,11 @@ Response ShowPage(const Site &site, const std::string &action, const std::string
     options.aclName = FileName(site.acl);
     options.message = message;
     options.formFields = {{kTokenField, TokenFor(key)}, {kVersionField, VersionOf(bytes)}};
-    options.extra = [&](const std::string &section, const page::ShownDocument &) {
-        return EditForms(section, doc, action, options.formFields);
+    options.forms = {{page::RuleListsHtml}, {page::ProtectFormsHtml}, {page::PicsFormsHtml}};
+    const auto history = [&](const page::Drawing &) {
+        return ShownHistory(*reading, bytes, options);
     };
-    options.more = {{kHistorySectionId, "History", ShownHistory(*reading, bytes, options)}};
+    options.more = {{kHistorySectionId, "History", history, {}}};
     Response r;
     r.body = page::RenderAdministrationPage(doc, options);
     return r;

@@ -1,9 +1,11 @@
-// The settings form of the administration page: one value per directive,
-// check boxes for on/off directives and request methods, and text areas that
-// hold the whole list of rules of a directive.
+// Applying the settings form (declared in settings_form.h): a value goes
+// into the first rule of its directive, a check box turns its directive on
+// or off or enables its method, and a text area replaces every rule of its
+// directive. A field sent as the page showed it changes nothing.
 #include "apply.h"
 #include "http.h"
 #include "rule_check.h"
+#include "settings_form.h"
 #include "values.h"
 
 #include "common/text.h"
@@ -15,37 +17,8 @@
 namespace admin {
 namespace {
 
-enum class Kind { Word, Number, Text, Switch, Choice, Methods, Expiry };
-
-// One control of the settings form. shown is what the page shows when the
-// directive has no rule, so that submitting it unchanged changes nothing.
-struct Setting {
-    const char *field;
-    const char *directive;
-    Kind kind;
-    const char *shown = "";
-    long low = 0, high = 0;        // Number
-    const char *options = nullptr; // Choice: comma-separated; Expiry: URL prefix
-    bool onWhenAbsent = false;     // Switch
-};
-
-const Setting kSettings[] = {
-    {"Port", "Port", Kind::Number, "80", 1, 65535},
-    {"Hostname", "Hostname", Kind::Word},
-    {"ServerRoot", "ServerRoot", Kind::Word},
-    {"InputTimeout", "InputTimeout", Kind::Text},
-    {"Caching", "Caching", Kind::Switch},
-    {"ProxyPersistence", "ProxyPersistence", Kind::Switch, "", 0, 0, nullptr, true},
-    {"DNS-Lookup", "DNS-Lookup", Kind::Switch},
-    {"CacheAlgorithm", "CacheAlgorithm", Kind::Choice, "bandwidth", 0, 0,
-     "bandwidth,responsetime,blend"},
-    {"MaxActiveThreads", "MaxActiveThreads", Kind::Number, "40", 10, 100},
-    {"Enable", "Enable", Kind::Methods},
-    {"CacheDefaultExpiry-http", "CacheDefaultExpiry", Kind::Expiry, "", 0, 0, "http:"},
-};
-
-const char *const kStandardMethods[] = {"GET",    "HEAD",    "POST",  "PUT",
-                                        "DELETE", "OPTIONS", "TRACE", "CONNECT"};
+using page::FormField;
+using Kind = page::FieldKind;
 
 int32_t IdOf(const std::string &directive) {
     const int32_t id = confkit::RuleId(directive);
@@ -90,32 +63,31 @@ void AddRule(confkit::Document &doc, int32_t id, const std::string &text) {
 
 // A rule line the form makes, refused when it would not read back as one
 // rule line.
-std::string Checked(const char *label, const std::string &line) {
-    CheckRuleLine(label, line.substr(0, line.find_last_not_of("\r\n") + 1));
+std::string Checked(const std::string &label, const std::string &line) {
+    RequireRuleLine(label, line.substr(0, line.find_last_not_of("\r\n") + 1));
     return line;
 }
 
 // Puts value into the first rule of the directive (keeping the others), or
 // adds a rule when there is none; an empty value removes that first rule.
-void SetFirstRule(confkit::Document &doc, const Setting &s, const std::string &value,
+void SetFirstRule(confkit::Document &doc, const FormField &s, const std::string &value,
                   bool restOfLine) {
     const int32_t id = IdOf(s.directive);
     const std::vector<std::string> rules = RuleTexts(doc, id);
     if (rules.empty()) {
-        if (!value.empty())
-            AddRule(doc, id, Checked(s.field, std::string(s.directive) + " " + value + "\n"));
+        if (!value.empty()) AddRule(doc, id, Checked(s.name, s.directive + " " + value + "\n"));
     } else if (value.empty()) {
         RemoveRule(doc, id, rules.front());
     } else {
         ReplaceRule(doc, id, rules.front(),
-                    Checked(s.field, WithField(rules.front(), 2, value, restOfLine)));
+                    Checked(s.name, WithField(rules.front(), 2, value, restOfLine)));
     }
 }
 
 // What the page showed for a one-value setting.
-std::string Current(const confkit::Document &doc, const Setting &s, bool restOfLine) {
+std::string Current(const confkit::Document &doc, const FormField &s, bool restOfLine) {
     confkit::LineList rules = doc.Rules(IdOf(s.directive));
-    if (rules.empty()) return s.shown;
+    if (rules.empty()) return s.byDefault;
     if (!restOfLine) return Field(*rules.get(), 2);
     std::string rest = PointToNextField(rules.get()->text);
     for (char &c : rest)
@@ -129,36 +101,33 @@ bool IsOn(const std::string &value) {
     return false;
 }
 
-void ApplyValue(confkit::Document &doc, const Setting &s, const std::string &submitted) {
+void ApplyValue(confkit::Document &doc, const FormField &s, const std::string &submitted) {
     const bool rest = s.kind == Kind::Text;
     std::string value;
     switch (s.kind) {
     case Kind::Word:
-        value = Word(s.field, submitted);
+        value = Word(s.name, submitted);
         break;
     case Kind::Text:
-        value = Text(s.field, submitted);
+        value = Text(s.name, submitted);
         break;
-    case Kind::Number: {
+    case Kind::Number:
+    case Kind::Numbers: {
         value = Trim(submitted);
         char *end = nullptr;
         const long number = std::strtol(value.c_str(), &end, 10);
         if (value.empty() || value.size() > 9 || *end != '\0' || number < s.low || number > s.high)
-            BadRequest(std::string("the field ") + s.field + " must be a number from " +
-                       std::to_string(s.low) + " to " + std::to_string(s.high));
+            BadRequest("the field " + s.name + " must be a number from " + std::to_string(s.low) +
+                       " to " + std::to_string(s.high));
         value = std::to_string(number);
         break;
     }
     case Kind::Choice: {
         value = Trim(submitted);
         bool known = false;
-        std::string options = s.options;
-        for (std::size_t start = 0; start <= options.size();) {
-            const std::size_t comma = std::min(options.find(',', start), options.size());
-            if (ascii::EqualNoCase(options.substr(start, comma - start), value)) known = true;
-            start = comma + 1;
-        }
-        if (!known) BadRequest(std::string("the field ") + s.field + " is not one of its options");
+        for (const page::Option &o : s.options)
+            known = known || ascii::EqualNoCase(o.value, value);
+        if (!known) BadRequest("the field " + s.name + " is not one of its options");
         break;
     }
     default:
@@ -170,25 +139,26 @@ void ApplyValue(confkit::Document &doc, const Setting &s, const std::string &sub
     if (!same) SetFirstRule(doc, s, value, rest);
 }
 
-void ApplySwitch(confkit::Document &doc, const Setting &s, bool on) {
+void ApplySwitch(confkit::Document &doc, const FormField &s, bool on) {
     confkit::LineList rules = doc.Rules(IdOf(s.directive));
     const bool current = rules.empty() ? s.onWhenAbsent : IsOn(Field(*rules.get(), 2));
     if (current != on) SetFirstRule(doc, s, on ? "ON" : "OFF", false);
 }
 
-bool IsStandardMethod(const std::string &method) {
-    for (const char *m : kStandardMethods)
-        if (ascii::EqualNoCase(method, m)) return true;
+// Whether the method is one of the field's check boxes.
+bool IsStandardMethod(const FormField &s, const std::string &method) {
+    for (const page::Option &m : s.options)
+        if (ascii::EqualNoCase(method, m.value)) return true;
     return false;
 }
 
 // The method check boxes: a checked method has an Enable rule, an unchecked
 // standard method has none. Enable rules of other methods (which name their
 // program) stay, and enabling a method drops the Disable rules of it.
-void ApplyMethods(confkit::Document &doc, const Setting &s,
+void ApplyMethods(confkit::Document &doc, const FormField &s,
                   const std::vector<std::string> &checked) {
     for (const std::string &m : checked)
-        if (!IsStandardMethod(m)) BadRequest("the field Enable names an unknown request method");
+        if (!IsStandardMethod(s, m)) BadRequest("the field " + s.name + " names an unknown request method");
     auto isChecked = [&checked](const std::string &method) {
         for (const std::string &m : checked)
             if (ascii::EqualNoCase(m, method)) return true;
@@ -199,11 +169,12 @@ void ApplyMethods(confkit::Document &doc, const Setting &s,
     std::vector<std::string> enabled;
     for (const Line &rule : doc.Rules(enableId)) {
         const std::string method = Field(rule, 2);
-        if (!IsStandardMethod(method) || isChecked(method)) keep.emplace_back(rule.text);
-        if (IsStandardMethod(method)) enabled.push_back(method);
+        if (!IsStandardMethod(s, method) || isChecked(method)) keep.emplace_back(rule.text);
+        if (IsStandardMethod(s, method)) enabled.push_back(method);
     }
     std::vector<std::string> added;
-    for (const char *m : kStandardMethods) {
+    for (const page::Option &o : s.options) {
+        const std::string &m = o.value;
         bool present = false;
         for (const std::string &e : enabled)
             present = present || ascii::EqualNoCase(e, m);
@@ -211,7 +182,7 @@ void ApplyMethods(confkit::Document &doc, const Setting &s,
     }
     if (keep.size() == doc.Rules(enableId).size() && added.empty()) return;
     for (const std::string &m : added)
-        keep.push_back(std::string(s.directive) + " " + m + "\n");
+        keep.push_back(s.directive + " " + m + "\n");
     Replace(doc, enableId, keep);
     if (added.empty()) return;
     const int32_t disableId = IdOf("Disable");
@@ -223,10 +194,10 @@ void ApplyMethods(confkit::Document &doc, const Setting &s,
 
 // A value of the rule whose URL template begins with the setting's prefix:
 // its third field (the time), as the page shows it.
-void ApplyExpiry(confkit::Document &doc, const Setting &s, const std::string &submitted) {
-    const std::string value = Word(s.field, submitted);
+void ApplyExpiry(confkit::Document &doc, const FormField &s, const std::string &submitted) {
+    const std::string value = Word(s.name, submitted);
     const int32_t id = IdOf(s.directive);
-    const std::string prefix = s.options;
+    const std::string &prefix = s.prefix;
     for (const std::string &rule : RuleTexts(doc, id)) {
         const std::string after = PointToNextField(rule.c_str());
         if (!ascii::EqualNoCase(after.substr(0, prefix.size()), prefix)) continue;
@@ -234,18 +205,17 @@ void ApplyExpiry(confkit::Document &doc, const Setting &s, const std::string &su
         if (value.empty())
             RemoveRule(doc, id, rule);
         else
-            ReplaceRule(doc, id, rule, Checked(s.field, WithField(rule, 3, value, false)));
+            ReplaceRule(doc, id, rule, Checked(s.name, WithField(rule, 3, value, false)));
         return;
     }
     if (!value.empty())
-        AddRule(doc, id,
-                Checked(s.field, std::string(s.directive) + " " + prefix + "* " + value + "\n"));
+        AddRule(doc, id, Checked(s.name, s.directive + " " + prefix + "* " + value + "\n"));
 }
 
 // A text area holding the whole list of a directive's rules, one a line.
-void ApplyRuleList(confkit::Document &doc, const std::string &directive, const std::string &text) {
-    const int32_t id = IdOf(directive);
-    const std::string label = directive + " rules";
+void ApplyRuleList(confkit::Document &doc, const FormField &s, const std::string &text) {
+    const int32_t id = IdOf(s.directive);
+    const std::string &label = s.label;
     std::vector<std::string> rules;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -256,7 +226,7 @@ void ApplyRuleList(confkit::Document &doc, const std::string &directive, const s
         if (!line.empty() && line.back() == '\r') line.pop_back();
         line = Trim(line);
         if (line.empty()) continue;
-        CheckRuleLine(label, line);
+        RequireRuleLine(label, line);
         if (auto refusal = rulecheck::Refusal(line, id)) BadRequest(label + ": " + *refusal);
         rules.push_back(line + "\n");
     }
@@ -267,17 +237,16 @@ void ApplyRuleList(confkit::Document &doc, const std::string &directive, const s
 
 void ApplySettings(confkit::Document &doc, const Form &form) {
     for (const auto &[name, value] : form.Fields()) {
-        if (name.rfind(kRulesFieldPrefix, 0) != 0) continue;
-        const std::string directive = name.substr(std::string(kRulesFieldPrefix).size());
-        bool editable = false;
-        for (const std::string &d : EditableDirectives())
-            editable = editable || d == directive;
-        if (!editable) BadRequest("the form offers the rules of a directive that cannot be edited");
+        if (name.rfind(page::kRulesFieldPrefix, 0) != 0) continue;
+        const FormField *list = page::FindField(page::SettingsForm(), name);
+        if (!list || list->kind != Kind::Rules)
+            BadRequest("the form offers the rules of a directive that cannot be edited");
         if (form.All(name).size() != 1) BadRequest("the form holds a list of rules twice");
-        ApplyRuleList(doc, directive, value);
+        ApplyRuleList(doc, *list, value);
     }
-    for (const Setting &s : kSettings) {
-        const std::vector<std::string> values = form.All(s.field);
+    for (const FormField &s : page::SettingsForm().fields) {
+        if (!page::IsSent(s) || s.kind == Kind::Rules) continue;
+        const std::vector<std::string> values = form.All(s.name);
         switch (s.kind) {
         case Kind::Switch:
             ApplySwitch(doc, s, !values.empty());
@@ -286,8 +255,7 @@ void ApplySettings(confkit::Document &doc, const Form &form) {
             ApplyMethods(doc, s, values);
             break;
         default:
-            if (values.size() > 1)
-                BadRequest(std::string("the field ") + s.field + " is sent more than once");
+            if (values.size() > 1) BadRequest("the field " + s.name + " is sent more than once");
             if (values.empty()) break;
             if (s.kind == Kind::Expiry)
                 ApplyExpiry(doc, s, values.front());

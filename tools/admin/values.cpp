@@ -60,7 +60,7 @@ std::string Quotable(const std::string &label, const std::string &value) {
     return text;
 }
 
-void CheckRuleLine(const std::string &label, const std::string &line) {
+void RequireRuleLine(const std::string &label, const std::string &line) {
     Check(valuecheck::CheckRuleLine(label, line));
 }
 

@@ -35,7 +35,7 @@ std::string Quotable(const std::string &label, const std::string &value);
 
 // A whole rule line as a form gives it (without its line end): what the
 // shared check asks of a rule line.
-void CheckRuleLine(const std::string &label, const std::string &line);
+void RequireRuleLine(const std::string &label, const std::string &line);
 
 // Refuses (400) what the shared check refused.
 void Check(const std::optional<valuecheck::Refusal> &verdict);

@@ -1,27 +1,23 @@
 // The administration page of the proxy's configuration: a complete HTML page
 // whose configuration-dependent pieces come from confkit's Gen exports. The
 // generators print values as the file holds them; the page shows them
-// through a ShownDocument, so that no value becomes markup.
+// through a ShownDocument, so that no value becomes markup. The page is its
+// sections (sections.h) in order, after a navigation that lists them; what
+// makes a page of this site (its start and end, escaping, hidden fields) is
+// here too.
 #ifndef CONFKIT_PAGE_PAGE_H
 #define CONFKIT_PAGE_PAGE_H
 
 #include "confkit.hpp"
+#include "section.h"
 #include "shown_document.h"
 
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace page {
-
-// The sections of the page, in page order: id and heading.
-struct Section {
-    const char *id;
-    const char *heading;
-};
-const std::vector<Section> &Sections();
 
 // Hidden fields that every form of the page carries (name, value).
 using FormFields = std::vector<std::pair<std::string, std::string>>;
@@ -32,15 +28,9 @@ struct PageOptions {
     std::FILE *aclFile = nullptr; // an access-control list to show, if any
     std::string aclName;          // its name, for the caption
     FormFields formFields;
-    std::string message; // shown above the sections (plain text)
-    // More of a section, appended at its end (the administration program's
-    // editing forms): given the section's id, returns HTML.
-    std::function<std::string(const std::string &section, const ShownDocument &shown)> extra;
-    // Sections of the program's own, after the page's (their body is HTML).
-    struct MoreSection {
-        std::string id, heading, body;
-    };
-    std::vector<MoreSection> more;
+    std::string message;       // shown above the sections (plain text)
+    AddedForms forms;          // the program's editing forms, in the page's sections
+    std::vector<Section> more; // sections of the program's own, after the page's
 };
 
 std::string RenderAdministrationPage(const confkit::Document &doc, const PageOptions &options);
