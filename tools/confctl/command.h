@@ -131,9 +131,6 @@ int32_t DirectiveId(const std::string &nameOrNumber);
 // Output goes through the C library's stdout, like the library's own HTML.
 void Print(std::string_view text);
 
-// Line numbers of a document: the physical line on which each Line starts.
-std::vector<std::size_t> LineNumbers(const confkit::Document &doc);
-
 } // namespace confctl
 
 #endif

@@ -40,6 +40,18 @@ std::string WithoutLineEnd(std::string text) {
     return text;
 }
 
+// Line numbers of a document: the physical line on which each Line starts.
+std::vector<std::size_t> LineNumbers(const confkit::Document &doc) {
+    std::vector<std::size_t> numbers;
+    std::size_t number = 1;
+    for (const Line &line : doc.Lines()) {
+        numbers.push_back(number);
+        std::size_t length = std::strlen(line.text);
+        if (length > 0 && line.text[length - 1] == '\n') ++number;
+    }
+    return numbers;
+}
+
 int ListRules(const RulesOptions &options) {
     std::vector<int32_t> ids;
     for (const std::string &name : options.directives)
