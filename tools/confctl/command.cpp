@@ -16,6 +16,10 @@ std::uint64_t MaxFileSize() {
     return maxFileSize;
 }
 
+configedit::Reading OpenReading(const std::string &path) {
+    return configedit::Reading(path, MaxFileSize());
+}
+
 CLI::App *AddFileCommand(CLI::App &parent, const std::string &name, const std::string &description,
                          std::string &file) {
     CLI::App *sub = parent.add_subcommand(name, description);

@@ -1,6 +1,7 @@
 // confctl rules, add, remove and replace: single-line rules of one directive.
 #include "command.h"
 #include "rule_check.h"
+#include "shown_edit.h"
 
 #include <nlohmann/json.hpp>
 
@@ -56,7 +57,7 @@ int ListRules(const RulesOptions &options) {
     std::vector<int32_t> ids;
     for (const std::string &name : options.directives)
         ids.push_back(DirectiveId(name));
-    ReadSession session(options.file);
+    const auto session = OpenReading(options.file);
     const confkit::Document &doc = session.doc();
     std::vector<std::size_t> numbers = LineNumbers(doc);
 
@@ -137,7 +138,7 @@ int Edit(const EditOptions &options, const std::string &verb) {
     const std::size_t count = list.size();
     const std::string summary = verb + " " + SpelledDirective(list, id) + ": " +
                                 std::to_string(count) + (count == 1 ? " rule" : " rules");
-    EditSession session(options.file, options.output);
+    ShownEdit session(options.file, options.output);
     confkit::Document &doc = session.doc();
     if (verb == "add") {
         doc.AddRules(id, std::move(list));

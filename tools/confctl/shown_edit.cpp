@@ -1,5 +1,7 @@
 // How an editing subcommand shows its change, and the save it records in
 // the file's history.
+#include "shown_edit.h"
+
 #include "command.h"
 
 #include "history_view.h"
@@ -45,7 +47,7 @@ const ChangeOutput &Checked(const ChangeOutput &output) {
 
 } // namespace
 
-EditSession::EditSession(const std::string &path, const ChangeOutput &output)
+ShownEdit::ShownEdit(const std::string &path, const ChangeOutput &output)
     : output_(Checked(output)),
       edit_(path, output.dryRun, MaxFileSize(), std::chrono::seconds(output.wait)) {}
 
@@ -92,15 +94,15 @@ void Show(const preview::Change &change, const ChangeOutput &output, bool refuse
 
 } // namespace
 
-int EditSession::Finish(const std::string &summary) {
+int ShownEdit::Finish(const std::string &summary) {
     return Conclude(edit_.Preview(), summary);
 }
 
-int EditSession::FinishBytes(const std::string &after, const std::string &summary) {
+int ShownEdit::FinishBytes(const std::string &after, const std::string &summary) {
     return Conclude(edit_.PreviewBytes(after), summary);
 }
 
-int EditSession::Conclude(const preview::Change &change, const std::string &summary) {
+int ShownEdit::Conclude(const preview::Change &change, const std::string &summary) {
     const bool refused = change.loses() && !output_.acceptLoss;
     Recorded recorded;
     if (change.changed() && !output_.dryRun && !refused) {
