@@ -5,6 +5,7 @@
 #include "confkit.h"
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,12 @@ namespace confkit {
 // The longest text a line of the file gives back as one Line: 1023
 // characters, then its "\n".
 constexpr std::size_t kMaxLineChars = 1023;
+
+// The text of a Line, never running past its text area; empty for none.
+inline std::string_view TextOf(const Line *line) {
+    if (!line) return {};
+    return std::string_view(line->text, strnlen(line->text, sizeof line->text));
+}
 
 // A document with at least one Line, as every operation on one needs.
 inline bool HasLines(const ConfigDocument *doc) {

@@ -70,6 +70,8 @@ ctest --test-dir build/win64 --timeout 120 --no-tests=error --output-on-failure 
 # cannot start under Wine may list no tests at all without failing.
 expected=(
   HTTPDConfigOpen.SplitsTheFileIntoLines          # confkit_document_tests
+  TextModeDecoder.GivesWhatByteAtATimeReadingGivesAtAnyBlockSize  # common_tests
+  ReplaceFile.OnlyNamesOfNewFilesOfTheTargetTellAProcess  # confkit_platform_tests
   WindowsTextMode.ReadsCrLfAsNewlineAndStopsAtCtrlZ  # windows_platform_tests
   RegistryValues.AsksForTheSizeThenFetchesTheString
   WindowsCommand.FallsBackToCmdOnceWhenComspecNamesNothing

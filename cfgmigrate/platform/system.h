@@ -1,5 +1,5 @@
 // The calls of one system under cfgmigrate's platform layer, defined once
-// per system (linux/, windows/). What is the same on every system is written
+// per system (posix/, win32/). What is the same on every system is written
 // once over them (text_file.cpp, registry.cpp).
 #ifndef CFGMIGRATE_PLATFORM_SYSTEM_H
 #define CFGMIGRATE_PLATFORM_SYSTEM_H

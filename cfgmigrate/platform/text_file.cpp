@@ -1,6 +1,6 @@
-// Text-mode reading as the product's own system does it: CR LF is one line
-// end, a lone CR is an ordinary character, and a byte 0x1A ends the file.
-// Every system reads the bytes as they are and this file translates them.
+// Text files read in the product's own text mode (common/text_mode.h). Every
+// system reads the bytes as they are and the decoder translates them.
+#include "common/text_mode.h"
 #include "platform/platform.h"
 #include "platform/system.h"
 
@@ -10,7 +10,7 @@ namespace cfgmigrate::platform {
 
 class TextFile {
   public:
-    explicit TextFile(std::FILE *stream) : stream_(stream) {}
+    explicit TextFile(std::FILE *stream) : stream_(stream), text_(stream) {}
     ~TextFile() { std::fclose(stream_); }
     TextFile(const TextFile &) = delete;
     TextFile &operator=(const TextFile &) = delete;
@@ -19,8 +19,8 @@ class TextFile {
         line.clear();
         bool any = false;
         for (;;) {
-            int c = Next();
-            if (c == EOF) {
+            const int c = text_.Get();
+            if (c == textmode::kEnd) {
                 if (std::ferror(stream_)) return ReadStatus::kError;
                 return any ? ReadStatus::kLine : ReadStatus::kEnd;
             }
@@ -31,23 +31,8 @@ class TextFile {
     }
 
   private:
-    static constexpr int kEndOfFileMark = 0x1A;
-
-    // The next character with CR LF folded into "\n"; EOF at the end mark.
-    int Next() {
-        if (ended_) return EOF;
-        int c = std::getc(stream_);
-        if (c == kEndOfFileMark) ended_ = true;
-        if (c == EOF || ended_) return EOF;
-        if (c != '\r') return c;
-        int after = std::getc(stream_);
-        if (after == '\n') return '\n';
-        if (after != EOF) std::ungetc(after, stream_);
-        return '\r';
-    }
-
     std::FILE *stream_;
-    bool ended_ = false;
+    textmode::Decoder<textmode::StreamBytes> text_;
 };
 
 void TextFileCloser::operator()(TextFile *file) const {

@@ -3,7 +3,7 @@
 #ifndef CONFKIT_BLOCKS_BLOCK_FIELDS_H
 #define CONFKIT_BLOCKS_BLOCK_FIELDS_H
 
-#include "blocks/block_layout.h"
+#include "common/block_layout.h"
 #include "confkit_records.hpp"
 #include "internal.h"
 

@@ -2,7 +2,7 @@
 // block they replace, next to a named entry, or after the last of their kind.
 #include "blocks/block_fields.h"
 #include "blocks/entry_scan.h"
-#include "blocks/record_check.h"
+#include "common/record_check.h"
 
 namespace {
 

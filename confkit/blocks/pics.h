@@ -1,9 +1,10 @@
 // DefinePicsRule blocks: recognising a rule header, reading the rule name it
-// carries and finding a block by that name. Shared by the rule and clause
+// carries (common/pics_rule_name.h) and finding a block by that name. Shared by the rule and clause
 // operations and by the block-table generators.
 #ifndef CONFKIT_BLOCKS_PICS_H
 #define CONFKIT_BLOCKS_PICS_H
 
+#include "common/pics_rule_name.h"
 #include "internal.h"
 
 #include <cstring>
@@ -16,13 +17,6 @@ namespace confkit {
 // is commented out ("#DefinePicsRule ...") is not one.
 bool IsPicsRuleHeader(const char *text);
 
-// The rule name of a header: after the directive word, skip CR, LF, tab, "{"
-// and double quotes; the name runs up to the next of those characters or the
-// end of the text. A space does not end it, so 'DefinePicsRule Kids {' names
-// "Kids " with its trailing space. Empty when the header names nothing. The
-// view points into the header's text.
-std::string_view PicsRuleName(const char *header);
-
 // The first rule header, from `from` on, whose rule name equals name byte
 // for byte; nullptr when none does or name is null.
 Line *FindPicsRuleFrom(Line *from, const char *name);
@@ -32,7 +26,7 @@ Line *FindPicsRule(const ConfigDocument *doc, const char *name);
 
 // A value as it goes between the double quotes of a written line: a double
 // quote inside it becomes an apostrophe. Values that would not stay on their
-// line are refused before anything is written (blocks/pics_check.h).
+// line are refused before anything is written (common/pics_check.h).
 std::string QuotableValue(std::string_view value);
 
 // A null text, written as an empty one.

@@ -3,7 +3,7 @@
 #include "blocks/pics_clause_scan.h"
 
 #include "blocks/pics.h"
-#include "blocks/pics_grammar.h"
+#include "common/pics_grammar.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,10 +18,6 @@ constexpr std::size_t npos = std::string_view::npos;
 // Whether the line after l still belongs to the block's body.
 bool NextInBlock(const Line *l, const Line *closing) {
     return l->next && l->next != closing;
-}
-
-std::string_view TextOf(const Line *l) {
-    return l->text;
 }
 
 // Each pair of double quotes gives the text between them; an unpaired last

@@ -7,7 +7,7 @@
 #ifndef CONFKIT_BLOCKS_PICS_CLAUSE_SCAN_H
 #define CONFKIT_BLOCKS_PICS_CLAUSE_SCAN_H
 
-#include "blocks/pics_grammar.h"
+#include "common/pics_grammar.h"
 #include "internal.h"
 
 #include <optional>

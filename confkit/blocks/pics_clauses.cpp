@@ -4,9 +4,9 @@
 // writes only what reads back the same, where the block's readers find it,
 // and otherwise changes nothing. No removal takes the block's closing line.
 #include "blocks/pics.h"
-#include "blocks/pics_check.h"
 #include "blocks/pics_clause_scan.h"
-#include "blocks/pics_grammar.h"
+#include "common/pics_check.h"
+#include "common/pics_grammar.h"
 #include "common/text.h"
 
 #include <array>

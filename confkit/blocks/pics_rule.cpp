@@ -2,8 +2,8 @@
 // writing, copying, rewriting and removing its header, its name clause and its
 // extension clause (active days and times).
 #include "blocks/pics.h"
-#include "blocks/pics_check.h"
-#include "blocks/pics_grammar.h"
+#include "common/pics_check.h"
+#include "common/pics_grammar.h"
 #include "common/text.h"
 
 #include <cstdlib>
@@ -13,22 +13,8 @@
 
 namespace confkit {
 
-namespace {
-
-// The characters that surround a rule name in its header.
-constexpr const char *kNameStops = "\r\n\t{\"";
-
-} // namespace
-
 bool IsPicsRuleHeader(const char *text) {
     return text && TokenMatch(text, "DefinePicsRule") == 1;
-}
-
-std::string_view PicsRuleName(const char *header) {
-    const char *p = PointToNextField(header);
-    if (!p) return {};
-    p += std::strspn(p, kNameStops);
-    return std::string_view(p, std::strcspn(p, kNameStops));
 }
 
 Line *FindPicsRuleFrom(Line *from, const char *name) {

@@ -2,7 +2,7 @@
 // Protect entry, in the place of the entry it replaces or among its kind.
 #include "blocks/block_fields.h"
 #include "blocks/entry_scan.h"
-#include "blocks/record_check.h"
+#include "common/record_check.h"
 #include "common/text.h"
 
 #include <array>

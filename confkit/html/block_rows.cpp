@@ -5,6 +5,8 @@
 #include "html/block_rows.h"
 
 #include "blocks/pics.h"
+#include "common/text.h"
+#include "html/rule_lookup.h"
 #include "internal.h"
 
 #include <cstdint>

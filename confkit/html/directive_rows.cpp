@@ -3,6 +3,8 @@
 // steps.
 #include "html/output.h"
 
+#include "common/text.h"
+#include "html/rule_lookup.h"
 #include "internal.h"
 
 #include <cstdint>

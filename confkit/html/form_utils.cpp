@@ -2,6 +2,8 @@
 // character and the comma-separated list builder.
 #include "html/output.h"
 
+#include "common/text.h"
+#include "html/rule_lookup.h"
 #include "internal.h"
 
 #include <climits>

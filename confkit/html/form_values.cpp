@@ -2,6 +2,8 @@
 // check-box states taken from the rules of one directive.
 #include "html/output.h"
 
+#include "common/text.h"
+#include "html/rule_lookup.h"
 #include "internal.h"
 
 #include <cstdint>

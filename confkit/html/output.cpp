@@ -1,4 +1,4 @@
-// The output primitive of the HTML generators and the helpers they share.
+// The output primitive of the HTML generators.
 #include "html/output.h"
 
 #include "internal.h"
@@ -68,50 +68,6 @@ void PrintThrough(const char *tmpl, std::string_view value) {
         }
     }
     Emit(std::string_view(run, static_cast<std::size_t>(p - run)));
-}
-
-int32_t RuleIdOf(const char *directive) {
-    return directive ? HTTPDRuleToID(directive) : -1;
-}
-
-RuleList RulesOf(ConfigDocument *doc, const char *directive) {
-    if (!doc) return RuleList();
-    int32_t id = RuleIdOf(directive);
-    if (id < 0) return RuleList();
-    return RuleList(HTTPDGetRules(doc, id));
-}
-
-RuleList MultiRulesOf(ConfigDocument *doc, const std::vector<int32_t> &ids) {
-    if (!doc) return RuleList();
-    std::vector<int32_t> ended(ids);
-    ended.push_back(0);
-    return RuleList(HTTPDGetMultiRules(doc, ended.data()));
-}
-
-std::vector<int32_t> RuleIdsOfNameList(const char *names, char terminator) {
-    std::vector<int32_t> ids;
-    if (!names) return ids;
-    std::string name;
-    for (const char *p = names; *p; ++p) {
-        if (*p != terminator) {
-            name.push_back(*p);
-            continue;
-        }
-        ids.push_back(HTTPDRuleToID(name.c_str()));
-        name.clear();
-    }
-    return ids;
-}
-
-std::string_view TextOf(const Line *line) {
-    if (!line) return {};
-    return std::string_view(line->text, strnlen(line->text, sizeof line->text));
-}
-
-std::string_view AfterDirective(const Line *line) {
-    if (!line || !std::memchr(line->text, '\0', sizeof line->text)) return {};
-    const char *rest = PointToNextField(line->text);
-    return rest ? std::string_view(rest) : std::string_view();
 }
 
 void AppendNumber(std::string &out, long long n) {

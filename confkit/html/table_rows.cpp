@@ -2,6 +2,8 @@
 // first cell and the rule's words in the cells after it, up to a column limit.
 #include "html/output.h"
 
+#include "common/text.h"
+#include "html/rule_lookup.h"
 #include "internal.h"
 
 #include <cstdint>

@@ -1,10 +1,10 @@
 // The configuration file as the library sees it: a text file of the
 // product's own system, where CR LF on disk is "\n" in memory and a byte
 // 0x1A (Ctrl-Z) marks the end of the text; a CR not followed by LF is an
-// ordinary character both ways. This layer alone knows that contract: it
-// opens files as plain bytes on every system and translates them itself, so
-// that the text reads and writes the same everywhere and a file can be put
-// back byte for byte.
+// ordinary character both ways. This layer alone knows that contract (its
+// reading half is common/text_mode.h): it opens files as plain bytes on every
+// system and translates them itself, so that the text reads and writes the
+// same everywhere and a file can be put back byte for byte.
 #ifndef CONFKIT_PLATFORM_TEXT_FILE_H
 #define CONFKIT_PLATFORM_TEXT_FILE_H
 
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -22,14 +23,13 @@ namespace confkit::platform {
 // and does not open. Null when neither open works.
 std::FILE *OpenForReading(const char *path);
 
-// Reads a stream in large blocks and hands out its text translated exactly
-// as reading it one byte at a time in text mode would. The stream is not
-// owned; the reader reads ahead of what it has handed out.
+// Reads a stream in large blocks and hands out its text decoded by the
+// system's text mode (common/text_mode.h). The stream is not owned; the
+// reader reads ahead of what it has handed out.
 class TextReader {
   public:
-    // raw_ is filled by each read before any of it is used.
-    // cppcheck-suppress uninitMemberVar
-    explicit TextReader(std::FILE *stream) : stream_(stream) {}
+    explicit TextReader(std::FILE *stream);
+    ~TextReader();
     TextReader(const TextReader &) = delete;
     TextReader &operator=(const TextReader &) = delete;
 
@@ -38,14 +38,8 @@ class TextReader {
     std::size_t Read(char *out, std::size_t cap);
 
   private:
-    bool Refill();
-
-    static constexpr std::size_t kBlock = 64 * 1024;
-    std::FILE *stream_;
-    char raw_[kBlock];
-    std::size_t pos_ = 0;
-    std::size_t len_ = 0;
-    bool ended_ = false;
+    struct Decoder;
+    std::unique_ptr<Decoder> decoder_;
 };
 
 // Collects the bytes of a file's text, turning each "\n" into CR LF. When

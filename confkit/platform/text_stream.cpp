@@ -1,48 +1,26 @@
-// Text-mode translation in large blocks, byte for byte the same as a
-// one-byte-at-a-time text-mode stream.
+// Text mode both ways: a file's bytes decoded into text (common/text_mode.h),
+// and each "\n" of a text written as CR LF.
+#include "common/text_mode.h"
 #include "text_file.h"
 
 #include <cstring>
 
 namespace confkit::platform {
 
-namespace {
-constexpr char kCR = '\r';
-constexpr char kEndOfText = '\x1A';
-} // namespace
+struct TextReader::Decoder : textmode::Decoder<textmode::StreamBytes> {
+    using textmode::Decoder<textmode::StreamBytes>::Decoder;
+};
 
-bool TextReader::Refill() {
-    if (ended_) return false;
-    len_ = stream_ ? std::fread(raw_, 1, kBlock, stream_) : 0;
-    pos_ = 0;
-    if (len_ == 0) ended_ = true; // the end of the file, or a read error
-    return len_ > 0;
-}
+TextReader::TextReader(std::FILE *stream) : decoder_(std::make_unique<Decoder>(stream)) {}
+
+TextReader::~TextReader() = default;
 
 std::size_t TextReader::Read(char *out, std::size_t cap) {
-    std::size_t n = 0;
-    while (n < cap) {
-        if (pos_ == len_ && !Refill()) break;
-        const char c = raw_[pos_];
-        if (c == kEndOfText) {
-            ended_ = true;
-            len_ = pos_; // nothing after it is ever read
-            break;
-        }
-        ++pos_;
-        if (c == kCR) {
-            // A CR is dropped only when the next byte of the file is a LF,
-            // which may be the first byte of the next block.
-            if (pos_ == len_) Refill();
-            if (pos_ < len_ && raw_[pos_] == '\n') continue;
-        }
-        out[n++] = c;
-    }
-    return n;
+    return decoder_->Read(out, cap);
 }
 
 void TextWriter::Write(const char *text, std::size_t n) {
-    static const char kCRLF[2] = {kCR, '\n'};
+    static const char kCRLF[2] = {'\r', '\n'};
     try {
         while (n > 0 && ok_) {
             const char *nl = static_cast<const char *>(std::memchr(text, '\n', n));

@@ -3,8 +3,8 @@
 #include "http.h"
 #include "values.h"
 
-#include "confkit/blocks/pics_check.h"
-#include "confkit/blocks/record_check.h"
+#include "common/pics_check.h"
+#include "common/record_check.h"
 
 namespace admin {
 namespace {

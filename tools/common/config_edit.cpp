@@ -28,10 +28,15 @@ Editing::Editing(const std::string &path, bool dryRun, std::uint64_t maxSize,
                  std::chrono::seconds wait)
     : lock_(path, dryRun ? configlock::Mode::Read : configlock::Mode::Write, wait),
       stamp_(confkit::platform::os::StampAt(lock_.target())), doc_(OpenExisting(path, maxSize)),
-      before_(preview::ReadFileBytes(path)), unedited_(preview::SavedBytes(*doc_.get())) {}
+      before_(preview::ReadFileBytes(path)), unedited_(*doc_.get()) {}
 
+// The edited document is saved once: what the unedited one writes is made
+// from that save.
 preview::Change Editing::Preview() const {
-    return preview::Compute(doc_.Path(), before_, unedited_, *doc_.get());
+    std::string after = preview::SavedBytes(*doc_.get());
+    std::string unedited = unedited_.Bytes(*doc_.get(), after);
+    return preview::Compute(doc_.Path(), before_, std::move(unedited), std::move(after),
+                            *doc_.get());
 }
 
 preview::Change Editing::PreviewBytes(const std::string &after) const {

@@ -14,6 +14,7 @@
 #include "history.h"
 #include "preview.h"
 #include "text_check.h"
+#include "unedited_save.h"
 
 #include "platform/text_file.h"
 
@@ -100,8 +101,8 @@ class Editing {
     configlock::ConfigLock lock_;
     std::optional<confkit::platform::FileStamp> stamp_; // of the file before it was read
     confkit::Document doc_;
-    std::string before_;   // the file's bytes
-    std::string unedited_; // what a save of the unedited document writes
+    std::string before_;             // the file's bytes
+    preview::UneditedSave unedited_; // what a save of the unedited document writes
 };
 
 } // namespace configedit

@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <map>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
+#include <unordered_map>
 
 namespace preview {
 
@@ -20,17 +20,37 @@ namespace {
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-// A folder only this process can use, removed with what is in it.
-class PrivateFolder {
+std::string ReadStream(std::FILE *file, const std::string &name) {
+    std::string bytes;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
+    if (std::ferror(file)) Fail(name);
+    return bytes;
+}
+
+// A file of this process's own for the library's writer, whose name is
+// gone once it is read or given up.
+class PrivateFile {
   public:
-    PrivateFolder() : path_(syscalls::MakePrivateFolder("confkit-preview-")) {}
-    ~PrivateFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+    PrivateFile() : path_(syscalls::MakePrivateFile("confkit-preview-")) {}
+    ~PrivateFile() {
+        if (!path_.empty()) std::remove(path_.c_str());
     }
-    PrivateFolder(const PrivateFolder &) = delete;
-    PrivateFolder &operator=(const PrivateFolder &) = delete;
-    const std::string &path() const { return path_; }
+    PrivateFile(const PrivateFile &) = delete;
+    PrivateFile &operator=(const PrivateFile &) = delete;
+    std::string &path() { return path_; }
+
+    // What the file holds; its name goes first.
+    std::string Take() {
+        const std::string path = std::move(path_);
+        path_.clear();
+        std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(syscalls::OpenRemoved(path),
+                                                              std::fclose);
+        if (!file) Fail(path);
+        return ReadStream(file.get(), path);
+    }
 
   private:
     std::string path_;
@@ -38,25 +58,34 @@ class PrivateFolder {
 
 // Lines that the save leaves out and that the edit itself removes are the
 // edit's change, not a loss: a text that the edited document holds n times
-// fewer than the file does clears n findings of lines with that text.
+// fewer than the file does clears n findings of lines with that text. Only
+// the texts of the findings' own lines are counted.
 std::vector<writeback::Finding> LossBesidesTheEdit(const std::string &before,
                                                    std::vector<writeback::Finding> findings,
                                                    const ConfigDocument &edited) {
+    if (findings.empty()) return findings;
     const std::vector<writeback::PhysicalLine> lines =
-        writeback::SplitLines(before.substr(0, before.find('\x1a')));
-    std::map<std::string, long> removed;
+        writeback::SplitLines(std::string_view(before).substr(0, before.find('\x1a')));
+    const auto ownLine = [&](const writeback::Finding &finding) {
+        return finding.bytes == 0 && finding.line >= 1 && finding.line <= lines.size();
+    };
+    std::unordered_map<std::string_view, long> removed;
+    for (const writeback::Finding &finding : findings)
+        if (ownLine(finding)) removed.emplace(lines[finding.line - 1].content, 0);
+    const auto count = [&](std::string_view text, long n) {
+        auto found = removed.find(text);
+        if (found != removed.end()) found->second += n;
+    };
     for (const writeback::PhysicalLine &line : lines)
-        ++removed[line.content];
+        count(line.content, 1);
     for (const Line *line = edited.first; line; line = line->next) {
-        std::string text = line->text;
-        if (!text.empty() && text.back() == '\n') text.pop_back();
-        --removed[text];
+        std::string_view text = line->text;
+        if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+        count(text, -1);
     }
     std::vector<writeback::Finding> loss;
     for (writeback::Finding &finding : findings) {
-        const bool ownLine =
-            finding.bytes == 0 && finding.line >= 1 && finding.line <= lines.size();
-        if (ownLine && removed[lines[finding.line - 1].content]-- > 0) continue;
+        if (ownLine(finding) && removed[lines[finding.line - 1].content]-- > 0) continue;
         loss.push_back(std::move(finding));
     }
     return loss;
@@ -87,37 +116,39 @@ std::string ReadFileBytes(const std::string &path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"),
                                                           std::fclose);
     if (!file) Fail(path);
-    std::string bytes;
-    char buffer[8192];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, n);
-    if (std::ferror(file.get())) Fail(path);
-    return bytes;
+    return ReadStream(file.get(), path);
+}
+
+std::string SavedBytes(Line *first) {
+    PrivateFile file;
+    // A document of the same Lines under another path: the library did not
+    // open it, so it writes it without comparing with any file.
+    ConfigDocument copy{file.path().data(), first};
+    errno = 0;
+    if (HTTPDConfigWrite(&copy) != 0) Fail("cannot write a preview in " + file.path());
+    return file.Take();
 }
 
 std::string SavedBytes(const ConfigDocument &doc) {
-    PrivateFolder folder;
-    std::string path = folder.path() + "/saved.conf";
-    // A document of the same Lines under another path: the library did not
-    // open it, so it writes it without comparing with any file.
-    ConfigDocument copy{path.data(), doc.first};
-    errno = 0;
-    if (HTTPDConfigWrite(&copy) != 0) Fail("cannot write a preview in " + folder.path());
-    return ReadFileBytes(path);
+    return SavedBytes(doc.first);
 }
 
-Change Compute(const std::string &label, const std::string &before, const std::string &unedited,
-               const ConfigDocument &edited) {
+Change Compute(const std::string &label, const std::string &before, std::string unedited,
+               std::string after, const ConfigDocument &edited) {
     Change change;
-    change.unedited = unedited;
-    change.after = SavedBytes(edited);
-    writeback::Losses losses = writeback::Compare(before, unedited);
+    change.unedited = std::move(unedited);
+    change.after = std::move(after);
+    writeback::Losses losses = writeback::Compare(before, change.unedited);
     change.loss = LossBesidesTheEdit(before, std::move(losses.findings), edited);
     change.incidental = std::move(losses.notes);
     change.diff = UnifiedDiff(label, before, change.after);
     change.readable = ReadableDiff(label, before, change.after);
     return change;
+}
+
+Change Compute(const std::string &label, const std::string &before, const std::string &unedited,
+               const ConfigDocument &edited) {
+    return Compute(label, before, unedited, SavedBytes(edited), edited);
 }
 
 std::vector<std::string> LossNotes(const Change &change) {

@@ -5,9 +5,11 @@
 // --dry-run, --diff and --json, and the administration page shows it before an edit is applied.
 //
 //   std::string before = preview::ReadFileBytes(path);  // under the lock
-//   std::string unedited = preview::SavedBytes(*doc.get());
+//   preview::UneditedSave unedited(*doc.get());          // unedited_save.h
 //   ... edit doc ...
-//   preview::Change change = preview::Compute(path, before, unedited, *doc.get());
+//   std::string after = preview::SavedBytes(*doc.get());
+//   preview::Change change = preview::Compute(path, before, unedited.Bytes(*doc.get(), after),
+//                                             std::move(after), *doc.get());
 //   if (change.changed()) { show preview::Render(change); refuse a loss; write doc; }
 //
 // When changed() is false the edit left the document as it was: nothing is
@@ -30,9 +32,12 @@ namespace preview {
 std::string ReadFileBytes(const std::string &path);
 
 // What HTTPDConfigWrite would write for the document, made by the library's
-// own writer into a private temporary folder; the document's file is not
-// touched. Throws std::runtime_error when the temporary copy cannot be made.
+// own writer into a temporary file of this process's own, which is gone once
+// read back; the document's file is not touched. Throws std::runtime_error
+// when the temporary copy cannot be made.
 std::string SavedBytes(const ConfigDocument &doc);
+// The same for a document of the lines from first on.
+std::string SavedBytes(Line *first);
 
 struct Change {
     std::string unedited; // what a save of the unedited document writes
@@ -50,7 +55,11 @@ struct Change {
     bool loses() const { return changed() && !loss.empty(); }
 };
 
-// label names the file in the diff's "---" and "+++" lines.
+// label names the file in the diff's "---" and "+++" lines; unedited and
+// after are what saves of the document write before and after the edit.
+Change Compute(const std::string &label, const std::string &before, std::string unedited,
+               std::string after, const ConfigDocument &edited);
+// The same, with the edited document's save made here.
 Change Compute(const std::string &label, const std::string &before, const std::string &unedited,
                const ConfigDocument &edited);
 

@@ -6,6 +6,7 @@
 #ifndef TOOLS_COMMON_SYSTEM_CALLS_H
 #define TOOLS_COMMON_SYSTEM_CALLS_H
 
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -21,9 +22,14 @@ std::tm UtcTime(std::time_t t);
 // Whether the process pid still runs; one of another user runs all the same.
 bool ProcessRuns(unsigned long pid);
 
-// A new folder under the system's folder for temporary files, named from
-// prefix, that only the process's user can use. Throws std::runtime_error.
-std::string MakePrivateFolder(const std::string &prefix);
+// A new empty file under the system's folder for temporary files, named
+// from prefix, that only the process's user can open: for a writer that
+// takes a path. Throws std::runtime_error.
+std::string MakePrivateFile(const std::string &prefix);
+// Opens the file at path for reading plain bytes and takes its name away at
+// once, so that nothing else opens it and it is gone once closed. Null when
+// it cannot be opened; the name is gone all the same.
+std::FILE *OpenRemoved(const std::string &path);
 
 // Who owns a file and its permission bits, which the files made for it are
 // given. Windows keeps no such bits: there the files made for it are made

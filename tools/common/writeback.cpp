@@ -2,36 +2,30 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
+#include <unordered_map>
 
 namespace writeback {
 
-std::vector<PhysicalLine> SplitLines(const std::string &bytes) {
+std::vector<PhysicalLine> SplitLines(std::string_view bytes) {
     std::vector<PhysicalLine> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
+    while (!bytes.empty()) {
         PhysicalLine line;
         line.number = lines.size() + 1;
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) {
-            line.content = bytes.substr(start);
-            start = bytes.size();
-        } else {
-            line.lf = true;
-            line.content = bytes.substr(start, end - start);
-            if (!line.content.empty() && line.content.back() == '\r') {
-                line.content.pop_back();
-                line.crlf = true;
-            }
-            start = end + 1;
+        const std::size_t end = bytes.find('\n');
+        line.content = bytes.substr(0, end);
+        line.lf = end != std::string_view::npos;
+        if (line.lf && !line.content.empty() && line.content.back() == '\r') {
+            line.content.remove_suffix(1);
+            line.crlf = true;
         }
-        lines.push_back(std::move(line));
+        bytes.remove_prefix(line.lf ? end + 1 : bytes.size());
+        lines.push_back(line);
     }
     return lines;
 }
 
 // A short, printable rendering of a line's text for messages.
-std::string Show(const std::string &text) {
+std::string Show(std::string_view text) {
     std::string out;
     for (unsigned char c : text.substr(0, 60)) {
         if (c < 32 || c == 127) {
@@ -49,11 +43,11 @@ namespace {
 
 constexpr std::size_t kLineHolds = 1023;
 
-bool IsSingleWord(const std::string &text) {
+bool IsSingleWord(std::string_view text) {
     std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos) return false;
+    if (begin == std::string_view::npos) return false;
     std::size_t end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1).find_first_of(" \t") == std::string::npos;
+    return text.substr(begin, end - begin + 1).find_first_of(" \t") == std::string_view::npos;
 }
 
 std::string WhyLost(const PhysicalLine &line) {
@@ -68,7 +62,7 @@ std::string WhyLost(const PhysicalLine &line) {
 
 std::string WhyChanged(const PhysicalLine &line, const PhysicalLine &written) {
     std::size_t nul = line.content.find('\0');
-    if (nul != std::string::npos)
+    if (nul != std::string_view::npos)
         return "the text after a NUL byte (column " + std::to_string(nul + 1) + ") is lost" +
                (line.lf ? ", and the line end with it" : "");
     return "written back as '" + Show(written.content) + "'";
@@ -76,15 +70,15 @@ std::string WhyChanged(const PhysicalLine &line, const PhysicalLine &written) {
 
 // What a changed line keeps at the start when written back: the text before
 // a NUL byte, within the first piece the library holds.
-std::string KeptStart(const PhysicalLine &line) {
+std::string_view KeptStart(const PhysicalLine &line) {
     return line.content.substr(0, std::min(line.content.find('\0'), kLineHolds));
 }
 
-bool StartsWith(const std::string &text, const std::string &start) {
+bool StartsWith(std::string_view text, std::string_view start) {
     return text.size() >= start.size() && text.compare(0, start.size(), start) == 0;
 }
 
-bool EndsWith(const std::string &text, const std::string &end) {
+bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
@@ -93,15 +87,13 @@ bool EndsWith(const std::string &text, const std::string &end) {
 // is looked up among the original lines that follow: first as it stands,
 // then as the kept start of a changed line. Original lines skipped on the
 // way are lost; a line whose line end was lost runs on into the written line
-// above.
+// above. Where the two go on alike, as they do for most of a file, no line
+// is looked up: the lines are indexed when the first differs.
 class LineComparison {
   public:
     LineComparison(const std::vector<PhysicalLine> &original,
                    const std::vector<PhysicalLine> &written, Losses &losses)
-        : original_(original), written_(written), losses_(losses) {
-        for (std::size_t i = 0; i < original.size(); ++i)
-            where_[original[i].content].push_back(i);
-    }
+        : original_(original), written_(written), losses_(losses) {}
 
     // Returns the number of lines that end with LF alone and come back with CR LF.
     std::size_t Run() {
@@ -126,7 +118,10 @@ class LineComparison {
     }
 
   private:
-    std::size_t NextSame(const std::string &content) const {
+    std::size_t NextSame(std::string_view content) {
+        if (where_.empty())
+            for (std::size_t i = 0; i < original_.size(); ++i)
+                where_[original_[i].content].push_back(i);
         auto found = where_.find(content);
         if (found == where_.end()) return original_.size();
         auto at = std::upper_bound(found->second.begin(), found->second.end(), i_);
@@ -135,9 +130,9 @@ class LineComparison {
 
     // The first line from the current one that the written line may be a
     // changed form of; the current line when none is.
-    std::size_t NextChangedInto(const std::string &written) const {
+    std::size_t NextChangedInto(std::string_view written) const {
         for (std::size_t k = i_; k < original_.size() && k < i_ + 64; ++k) {
-            std::string start = KeptStart(original_[k]);
+            std::string_view start = KeptStart(original_[k]);
             if (!start.empty() && StartsWith(written, start)) return k;
         }
         return i_;
@@ -164,7 +159,7 @@ class LineComparison {
     const std::vector<PhysicalLine> &original_;
     const std::vector<PhysicalLine> &written_;
     Losses &losses_;
-    std::map<std::string, std::vector<std::size_t>> where_;
+    std::unordered_map<std::string_view, std::vector<std::size_t>> where_;
     std::size_t i_ = 0, p_ = 0;
 };
 
@@ -173,7 +168,7 @@ class LineComparison {
 Losses Compare(const std::string &original, const std::string &written) {
     Losses losses;
     std::size_t ctrlZ = original.find('\x1a');
-    std::vector<PhysicalLine> lines = SplitLines(original.substr(0, ctrlZ));
+    std::vector<PhysicalLine> lines = SplitLines(std::string_view(original).substr(0, ctrlZ));
     std::vector<PhysicalLine> writtenLines = SplitLines(written);
     std::size_t lfEnds = LineComparison(lines, writtenLines, losses).Run();
     if (ctrlZ != std::string::npos) {

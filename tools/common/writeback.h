@@ -9,18 +9,20 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace writeback {
 
-// A line of the file as it stands on disk.
+// A line of the file as it stands on disk, within the bytes it was split
+// from, which must outlive it.
 struct PhysicalLine {
-    std::string content; // without the line end
-    bool lf = false;     // ended by LF
-    bool crlf = false;   // ended by CR LF
+    std::string_view content; // without the line end
+    bool lf = false;          // ended by LF
+    bool crlf = false;        // ended by CR LF
     std::size_t number = 0;
 };
-std::vector<PhysicalLine> SplitLines(const std::string &bytes);
+std::vector<PhysicalLine> SplitLines(std::string_view bytes);
 
 // A line of the file that the save loses or changes, and why; or the text
 // after a Ctrl-Z byte, which the library does not read (bytes > 0, line the
@@ -40,7 +42,7 @@ struct Losses {
 Losses Compare(const std::string &original, const std::string &written);
 
 // A short, printable rendering of a text for messages.
-std::string Show(const std::string &text);
+std::string Show(std::string_view text);
 
 } // namespace writeback
 

@@ -2,8 +2,8 @@
 #include "block_options.h"
 #include "record_json.h"
 
+#include "common/record_check.h"
 #include "common/text.h"
-#include "confkit/blocks/record_check.h"
 
 #include <memory>
 

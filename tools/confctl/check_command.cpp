@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 namespace confctl {
 namespace {
@@ -38,14 +39,23 @@ class Report {
     std::vector<std::string> notes_;
 };
 
+// Whether word names a directive; the words of a file repeat, so each is
+// looked up once.
+bool NamesDirective(const std::string &word, std::unordered_map<std::string, bool> &known) {
+    auto found = known.find(word);
+    if (found == known.end()) found = known.emplace(word, HTTPDRuleToID(word.c_str()) >= 0).first;
+    return found->second;
+}
+
 // Blocks without a closing line, PICS rule names used twice, and first words
 // outside blocks that name no directive.
 void CheckStructure(const std::vector<writeback::PhysicalLine> &lines, Report &report) {
     const int32_t picsId = confkit::RuleId("DefinePicsRule");
     std::map<std::string, std::size_t> picsNames;
+    std::unordered_map<std::string, bool> known;
     const writeback::PhysicalLine *open = nullptr;
     for (const writeback::PhysicalLine &line : lines) {
-        std::string text = line.content.substr(0, line.content.find('\0'));
+        const std::string text(line.content.substr(0, line.content.find('\0')));
         if (open) {
             if (text.find('}') != std::string::npos) open = nullptr;
             continue;
@@ -55,7 +65,7 @@ void CheckStructure(const std::vector<writeback::PhysicalLine> &lines, Report &r
         std::string word = text.substr(begin, text.find_first_of(" \t@", begin) - begin);
         if (word == "}")
             report.Finding(line.number, "a closing brace outside any block");
-        else if (HTTPDRuleToID(word.c_str()) < 0)
+        else if (!NamesDirective(word, known))
             report.Finding(line.number, "'" + writeback::Show(word) + "' is not a directive");
         if (HTTPDRuleMatch(text.c_str(), picsId)) {
             std::string name = page::PicsRuleName(text.c_str());
@@ -82,7 +92,8 @@ int Check(const std::string &file) {
         report.Finding(finding.line, finding.message);
     for (const std::string &note : losses.notes)
         report.Note(note);
-    CheckStructure(writeback::SplitLines(original.substr(0, original.find('\x1a'))), report);
+    CheckStructure(
+        writeback::SplitLines(std::string_view(original).substr(0, original.find('\x1a'))), report);
     report.Print();
     return report.Found() ? kFound : kOk;
 }

@@ -2,8 +2,8 @@
 // their Filter line.
 #include "block_options.h"
 
+#include "common/pics_check.h"
 #include "common/text.h"
-#include "confkit/blocks/pics_check.h"
 
 #include <map>
 #include <memory>

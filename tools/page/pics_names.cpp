@@ -1,16 +1,13 @@
 #include "pics_names.h"
 
+#include "common/pics_rule_name.h"
+
 #include <algorithm>
-#include <cstring>
 
 namespace page {
 
 std::string PicsRuleName(const char *header) {
-    static const char kEnds[] = "\r\n\t{\"";
-    const char *at = PointToNextField(header);
-    if (!at) return "";
-    at += std::strspn(at, kEnds);
-    return std::string(at, std::strcspn(at, kEnds));
+    return std::string(confkit::PicsRuleName(header));
 }
 
 std::vector<std::string> PicsRuleNames(const confkit::Document &doc) {

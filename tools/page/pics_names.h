@@ -9,10 +9,8 @@
 
 namespace page {
 
-// The rule name that a DefinePicsRule header gives its block: the text after
-// the directive word, from the first character that is none of CR, LF, tab,
-// "{" and the double quote up to the next one of them. Spaces belong to the
-// name. Empty when the header names nothing.
+// The rule name that a DefinePicsRule header gives its block, by the rule
+// the library finds rules with (common/pics_rule_name.h).
 std::string PicsRuleName(const char *header);
 
 // The rule names of the document's DefinePicsRule headers, in file order,

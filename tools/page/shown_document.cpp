@@ -30,33 +30,43 @@ std::vector<unsigned char> StandInCandidates() {
     return candidates;
 }
 
-ConfigDocument *MemoryCopy(const std::vector<std::string> &texts) {
-    auto *doc = static_cast<ConfigDocument *>(std::calloc(1, sizeof(ConfigDocument)));
-    if (!doc) throw std::bad_alloc();
-    doc->path = static_cast<char *>(std::calloc(1, 1));
-    try {
-        doc->first = confkit::LineList::FromTexts(texts).release();
-    } catch (...) {
-        HTTPDConfigClose(doc, 0);
-        throw;
+// A document in memory alone whose Lines hold the texts of doc's count
+// Lines through mask.
+ConfigDocument *MemoryCopy(const confkit::Document &doc, std::size_t count,
+                           const char (&mask)[256]) {
+    auto *copy = static_cast<ConfigDocument *>(std::calloc(1, sizeof(ConfigDocument)));
+    if (!copy) throw std::bad_alloc();
+    copy->path = static_cast<char *>(std::calloc(1, 1));
+    copy->first = count > 0 ? LinesNew(static_cast<int32_t>(count)) : nullptr;
+    Line *to = copy->first;
+    for (const Line &line : doc.Lines()) {
+        if (!to || !copy->path) {
+            HTTPDConfigClose(copy, 0); // memory ran out on the way
+            throw std::bad_alloc();
+        }
+        char *out = to->text;
+        for (const char *in = line.text; *in; ++in)
+            *out++ = mask[static_cast<unsigned char>(*in)];
+        to = to->next;
     }
-    if (!doc->path) {
-        HTTPDConfigClose(doc, 0);
-        throw std::bad_alloc();
-    }
-    return doc;
+    return copy;
+}
+
+// A control byte but tab and line feed, which the page shows as "\xNN".
+bool ShownAsHex(char c) {
+    return valuecheck::IsControl(c) && c != '\t' && c != '\n';
 }
 
 } // namespace
 
 ShownDocument::ShownDocument(const confkit::Document &doc, const std::string &other) {
     bool used[256] = {};
-    std::vector<std::string> texts;
-    for (const Line &line : doc.Lines())
-        texts.emplace_back(line.text);
-    for (const std::string &text : texts)
-        for (unsigned char c : text)
-            used[c] = true;
+    std::size_t lines = 0;
+    for (const Line &line : doc.Lines()) {
+        for (const char *c = line.text; *c; ++c)
+            used[static_cast<unsigned char>(*c)] = true;
+        ++lines;
+    }
     for (unsigned char c : other)
         used[c] = true;
     char *const slots[] = {&lt_, &gt_, &amp_};
@@ -66,28 +76,24 @@ ShownDocument::ShownDocument(const confkit::Document &doc, const std::string &ot
         if (!used[candidates[i]]) *slots[found++] = static_cast<char>(candidates[i]);
     // Too few free: the top bytes stand in, and the file's own such bytes
     // are shown as "?" (the only way left to keep markup out of values).
+    bool stolen[256] = {};
     for (unsigned char c = 0xFF; found < 3; --c) {
         if (IsStandIn(static_cast<char>(c))) continue;
-        stolen_[c] = true;
+        stolen[c] = true;
         *slots[found++] = static_cast<char>(c);
     }
-    for (std::string &text : texts)
-        text = Mask(text);
-    copy_ = confkit::Document(MemoryCopy(texts));
+    for (unsigned c = 0; c < 256; ++c)
+        mask_[c] = stolen[c] ? '?' : static_cast<char>(c);
+    mask_[static_cast<unsigned char>('<')] = lt_;
+    mask_[static_cast<unsigned char>('>')] = gt_;
+    mask_[static_cast<unsigned char>('&')] = amp_;
+    copy_ = confkit::Document(MemoryCopy(doc, lines, mask_));
 }
 
 std::string ShownDocument::Mask(const std::string &text) const {
     std::string masked = text;
-    for (char &c : masked) {
-        if (c == '<')
-            c = lt_;
-        else if (c == '>')
-            c = gt_;
-        else if (c == '&')
-            c = amp_;
-        else if (stolen_[static_cast<unsigned char>(c)])
-            c = '?';
-    }
+    for (char &c : masked)
+        c = mask_[static_cast<unsigned char>(c)];
     return masked;
 }
 
@@ -101,16 +107,22 @@ std::string ShownDocument::Html(const std::string &generated) const {
             html += "&gt;";
         else if (c == amp_)
             html += "&amp;";
+        else if (ShownAsHex(c))
+            html += "\\x" + valuecheck::HexDigits(c);
         else
-            html += ShownByte(c);
+            html += c;
     }
     return html;
 }
 
 std::string ShownDocument::Attribute(const std::string &generated) const {
-    std::string html = Html(generated), attribute;
-    for (char c : html)
-        attribute += c == '"' ? std::string("&quot;") : std::string(1, c);
+    std::string attribute;
+    for (char c : Html(generated)) {
+        if (c == '"')
+            attribute += "&quot;";
+        else
+            attribute += c;
+    }
     return attribute;
 }
 
@@ -121,7 +133,7 @@ bool ShownDocument::HoldsControlByte(const std::string &generated) const {
 }
 
 std::string ShownByte(char c) {
-    if (valuecheck::IsControl(c) && c != '\t' && c != '\n') return "\\x" + valuecheck::HexDigits(c);
+    if (ShownAsHex(c)) return "\\x" + valuecheck::HexDigits(c);
     return std::string(1, c);
 }
 

@@ -49,7 +49,9 @@ class ShownDocument {
     bool IsStandIn(char c) const { return c == lt_ || c == gt_ || c == amp_; }
 
     char lt_ = 0, gt_ = 0, amp_ = 0;
-    bool stolen_[256] = {}; // bytes of the texts taken as stand-ins
+    // What each byte of the file's texts becomes in the copy: a stand-in for
+    // "<", ">" and "&", "?" for a byte taken as a stand-in, else itself.
+    char mask_[256] = {};
     confkit::Document copy_{nullptr};
 };
 

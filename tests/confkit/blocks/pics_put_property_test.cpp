@@ -235,7 +235,7 @@ class Fixture {
         HTTPDPutFilterSubdirective(doc.get(), "A", "Filter (deny)");
         PutRule(doc.get(), {"B", "Teens", "Sat", nullptr, nullptr});
         PutClause(doc.get(), "B", "passurl", {"http://b/"});
-        LinesAddStr(nullptr, doc.get(), "Welcome index.html\n", 2);
+        LinesAddStr(nullptr, doc.get(), "Welcome index.html\n", CONFKIT_ADD_AFTER);
         base_ = DocText(doc.get());
     }
     ~Fixture() { std::remove(path_.c_str()); }

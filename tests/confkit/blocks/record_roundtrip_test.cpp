@@ -28,7 +28,7 @@
 // | Protect one-line entry (template and      | no body fields                              |
 // | setup name both set)                      |                                             |
 #include "blocks/block_fields.h"
-#include "blocks/record_check.h"
+#include "common/record_check.h"
 #include "common/text.h"
 #include "test_support.h"
 
@@ -345,8 +345,7 @@ void RunTrials(const std::string &path, Make make, Put put,
 // header read as a subdirective); a control byte the file holds, which no new value may hold.
 bool MayRefuseAGetsRecord(const valuecheck::Verdict &v) {
     if (!v) return false;
-    for (const char *why :
-         {"characters long", "holds \"{\"", "holds \"}\"", "a control byte"})
+    for (const char *why : {"characters long", "holds \"{\"", "holds \"}\"", "a control byte"})
         if (v->reason.find(why) != std::string::npos) return true;
     return false;
 }
@@ -376,8 +375,8 @@ class RoundTrip : public ::testing::Test {
 TEST_F(RoundTrip, ProtectRecords) {
     // Other directives are refused: one of them among the picks keeps both
     // outcomes common.
-    const std::vector<const char *> directives = {"Protect", "Protection", "PROTECTION",
-                                                  "protect", "Pass"};
+    const std::vector<const char *> directives = {"Protect", "Protection", "PROTECTION", "protect",
+                                                  "Pass"};
     auto make = [&] {
         Trial<ProtectRule> t;
         ProtectRule &r = t.record;

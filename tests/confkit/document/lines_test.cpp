@@ -100,16 +100,16 @@ TEST(LineCopyData, CopiesTheWholeTextAreaAndNoLinks) {
 TEST(LinesAddStr, FindsWholeTextsIgnoringCase) {
     DocPtr doc(MakeDoc("a 1\nPORT 80\nb 2\n"));
     Line *port = doc->first->next;
-    Line *before = LinesAddStr("port 80\n", doc.get(), "x 0\n", 1);
+    Line *before = LinesAddStr("port 80\n", doc.get(), "x 0\n", CONFKIT_ADD_BEFORE);
     ASSERT_NE(before, nullptr);
     EXPECT_EQ(before->next, port);
-    Line *after = LinesAddStr("port 80\n", doc.get(), "y 0\n", 2);
+    Line *after = LinesAddStr("port 80\n", doc.get(), "y 0\n", CONFKIT_ADD_AFTER);
     EXPECT_EQ(port->next, after);
     EXPECT_EQ(DocText(doc.get()), "a 1\nx 0\nPORT 80\ny 0\nb 2\n");
     EXPECT_TRUE(ListWellFormed(doc->first));
 
     // Without its "\n" the find text matches nothing: the Line goes last.
-    Line *end = LinesAddStr("port 80", doc.get(), "z 0\n", 1);
+    Line *end = LinesAddStr("port 80", doc.get(), "z 0\n", CONFKIT_ADD_BEFORE);
     EXPECT_EQ(end->prev->next, end);
     EXPECT_EQ(end->next, nullptr);
     EXPECT_EQ(DocText(doc.get()), "a 1\nx 0\nPORT 80\ny 0\nb 2\nz 0\n");
@@ -118,7 +118,7 @@ TEST(LinesAddStr, FindsWholeTextsIgnoringCase) {
 TEST(LinesAddStr, PlacesByModeAndMatch) {
     DocPtr doc(MakeDoc("a 1\nb 2\n"));
     Line *oldFirst = doc->first;
-    Line *head = LinesAddStr("A 1\n", doc.get(), "h 0\n", 1);
+    Line *head = LinesAddStr("A 1\n", doc.get(), "h 0\n", CONFKIT_ADD_BEFORE);
     EXPECT_EQ(doc->first, head);
     EXPECT_EQ(head->next, oldFirst);
     EXPECT_EQ(head->prev, nullptr);
@@ -131,7 +131,7 @@ TEST(LinesAddStr, PlacesByModeAndMatch) {
     std::free(loose);
 
     LinesAddStr(nullptr, doc.get(), "port 80", 7);
-    LinesAddStr(nullptr, doc.get(), "port 81", 1);
+    LinesAddStr(nullptr, doc.get(), "port 81", CONFKIT_ADD_BEFORE);
     EXPECT_EQ(DocText(doc.get()), "h 0\na 1\nb 2\nport 80port 81");
     EXPECT_TRUE(ListWellFormed(doc->first));
 }
@@ -140,14 +140,14 @@ TEST(LinesAddStr, CutsLongTextsAndStartsEmptyDocuments) {
     DocPtr doc(MakeDoc(""));
     LinesFree(doc->first);
     doc->first = nullptr;
-    Line *only = LinesAddStr("x", doc.get(), "first 1\n", 2);
+    Line *only = LinesAddStr("x", doc.get(), "first 1\n", CONFKIT_ADD_AFTER);
     EXPECT_EQ(doc->first, only);
 
     const std::string longText(5000, 'k');
-    Line *cut = LinesAddStr(nullptr, doc.get(), longText.c_str(), 2);
+    Line *cut = LinesAddStr(nullptr, doc.get(), longText.c_str(), CONFKIT_ADD_AFTER);
     ASSERT_NE(cut, nullptr);
     EXPECT_EQ(std::strlen(cut->text), sizeof cut->text - 1);
-    EXPECT_EQ(LinesAddStr(nullptr, nullptr, "x", 1), nullptr);
+    EXPECT_EQ(LinesAddStr(nullptr, nullptr, "x", CONFKIT_ADD_BEFORE), nullptr);
 }
 
 } // namespace

@@ -4,10 +4,10 @@
 // (block_layout.h), by the way the reader takes it back from there. The
 // library's put operations and the programs built on it compile in the same
 // checks (header-only; nothing here needs more than the installed headers).
-#ifndef CONFKIT_BLOCKS_RECORD_CHECK_H
-#define CONFKIT_BLOCKS_RECORD_CHECK_H
+#ifndef COMMON_RECORD_CHECK_H
+#define COMMON_RECORD_CHECK_H
 
-#include "block_layout.h"
+#include "common/block_layout.h"
 #include "common/text.h"
 #include "common/value_check.h"
 #include "confkit.h"

@@ -1,4 +1,4 @@
-// Text-mode reading, exclusive renaming and running a command line.
+// Text files read in text mode.
 #include "installation.h"
 #include "platform/platform.h"
 
@@ -8,9 +8,7 @@
 #include <vector>
 
 namespace pf = cfgmigrate::platform;
-using cfgmigrate_test::FileExists;
 using cfgmigrate_test::Installation;
-using cfgmigrate_test::ReadFile;
 using cfgmigrate_test::WriteFile;
 
 namespace {
@@ -46,31 +44,6 @@ TEST(TextFile, OpensFilesOnly) {
     std::string backslashed = inst.SettingsFile();
     std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
     EXPECT_TRUE(pf::OpenTextFile(backslashed.c_str()));
-}
-
-TEST(Rename, NeverReplacesTheTarget) {
-    Installation inst;
-    const std::string from = inst.Path("from"), to = inst.Path("to");
-    WriteFile(from, "source");
-    WriteFile(to, "target");
-    EXPECT_FALSE(pf::RenameNoReplace(from.c_str(), to.c_str()));
-    EXPECT_EQ(ReadFile(from), "source");
-    EXPECT_EQ(ReadFile(to), "target");
-
-    std::string backslashed_to = inst.Path("moved");
-    std::replace(backslashed_to.begin(), backslashed_to.end(), '/', '\\');
-    EXPECT_TRUE(pf::RenameNoReplace(from.c_str(), backslashed_to.c_str()));
-    EXPECT_FALSE(FileExists(from));
-    EXPECT_EQ(ReadFile(inst.Path("moved")), "source");
-    EXPECT_FALSE(pf::RenameNoReplace(inst.Path("missing").c_str(), inst.Path("x").c_str()));
-}
-
-TEST(Command, ExitStatusOrMinusOne) {
-    EXPECT_EQ(pf::RunCommand("exit 0"), 0);
-    EXPECT_EQ(pf::RunCommand("exit 7"), 7);
-    EXPECT_EQ(pf::RunCommand("true; exit 255"), 255);
-    // The interpreter itself ended by a signal did not exit.
-    EXPECT_EQ(pf::RunCommand("kill -KILL $$"), -1);
 }
 
 } // namespace

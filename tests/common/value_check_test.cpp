@@ -2,8 +2,8 @@
 // of caller (record checks, PICS rule, clause and Filter checks): a control
 // byte other than tab is refused, named in the message, and the document
 // stays as it was; every other byte but a brace or parenthesis is data.
-#include "blocks/pics_check.h"
-#include "blocks/record_check.h"
+#include "common/pics_check.h"
+#include "common/record_check.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 // each value back. The writers join the pieces; the record checks look at
 // every value in its place. Header-only: the programs compile it in with the
 // record checks (it needs nothing but the installed headers).
-#ifndef CONFKIT_BLOCKS_BLOCK_LAYOUT_H
-#define CONFKIT_BLOCKS_BLOCK_LAYOUT_H
+#ifndef COMMON_BLOCK_LAYOUT_H
+#define COMMON_BLOCK_LAYOUT_H
 
 #include "confkit_records.hpp"
 

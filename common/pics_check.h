@@ -18,14 +18,14 @@
 // time reads back as spaces.
 // Header-only: the programs compile in the same checks, so it uses only the
 // public header and header-only code.
-#ifndef CONFKIT_BLOCKS_PICS_CHECK_H
-#define CONFKIT_BLOCKS_PICS_CHECK_H
+#ifndef COMMON_PICS_CHECK_H
+#define COMMON_PICS_CHECK_H
 
-#include "blocks/pics_grammar.h"
+#include "common/line_class.h"
+#include "common/pics_grammar.h"
 #include "common/text.h"
 #include "common/value_check.h"
 #include "confkit.h"
-#include "document/write_filter.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The record checks: a refusal names the field and the character or length
 // that would not read back, values at the edge of what reads back pass, and
 // the put answers its failure value with the document unchanged.
-#include "blocks/record_check.h"
+#include "common/record_check.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The checks of PICS records, clause values and Filter texts: what each
 // refuses, with the field and the character named, and what it lets through.
-#include "blocks/pics_check.h"
+#include "common/pics_check.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 // serviceinfo clause. Header-only and built on the public header (and the
 // header-only text helpers) alone, because the programs compile the checks in
 // too.
-#ifndef CONFKIT_BLOCKS_PICS_GRAMMAR_H
-#define CONFKIT_BLOCKS_PICS_GRAMMAR_H
+#ifndef COMMON_PICS_GRAMMAR_H
+#define COMMON_PICS_GRAMMAR_H
 
 #include "common/text.h"
 #include "confkit.h"
