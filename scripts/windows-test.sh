@@ -77,6 +77,7 @@ expected=(
   WindowsCommand.FallsBackToCmdOnceWhenComspecNamesNothing
   KindplugDll.HostFindsBothExportsByTheirPlainNames  # windows_load_tests
   ConfkitDll.CallerReleasesWhatTheLibraryAllocatesWithItsOwnFree
+  ConfkitHpp.DocumentsOpenEditWriteAndClose      # confkit_cpp_tests
   ParamsCheck.WorkedExamples                      # kindplug_tests
   ConfctlWindowsLock.WritersWaitForAnyHolderAndReadersShareTheLock  # confctl_tests
   ConfctlWindowsStdio.InputAndOutputAreBytes

@@ -2,7 +2,6 @@
 // they reach it by; readers need no more rights than reading; nothing is
 // made beside a missing file or one that is no regular file, and a lock
 // file that is not a regular file is never used.
-#include "config_lock.h"
 #include "run_confctl.h"
 
 #include <gtest/gtest.h>
@@ -71,36 +70,6 @@ TEST(ConfctlLock, EditorsThroughALinkAndTheRealPathLoseNothing) {
     EXPECT_EQ(FolderEntries(dir.path()),
               (std::vector<std::string>{"link.conf", "real.conf", "real.conf.history",
                                         "real.conf.lock"}));
-}
-
-// Every path to a file locks the one lock beside the file itself.
-TEST(ConfigLock, EveryPathToAFileTakesTheLockBesideIt) {
-    TempDir dir;
-    const std::string home = std::filesystem::canonical(dir.path()).string();
-    ASSERT_EQ(mkdir(dir.File("real").c_str(), 0755), 0);
-    WriteFile(dir.File("real/real.conf"), "Port 80\r\n");
-    ASSERT_EQ(symlink(dir.File("real/real.conf").c_str(), dir.File("link.conf").c_str()), 0);
-    ASSERT_EQ(symlink("real/real.conf", dir.File("relative.conf").c_str()), 0);
-    ASSERT_EQ(symlink("link.conf", dir.File("chain.conf").c_str()), 0);
-    ASSERT_EQ(symlink("real", dir.File("folder").c_str()), 0);
-    const std::string lock = home + "/real/real.conf.lock";
-    configlock::ConfigLock held(dir.File("real/real.conf"), configlock::Mode::Write);
-    EXPECT_EQ(held.target(), home + "/real/real.conf");
-    for (const char *path : {"real/real.conf", "link.conf", "relative.conf", "chain.conf",
-                             "folder/real.conf", "folder/../real/real.conf"}) {
-        EXPECT_EQ(configlock::LockPath(dir.File(path)), lock) << path;
-        try {
-            configlock::ConfigLock second(dir.File(path), configlock::Mode::Write,
-                                          std::chrono::seconds(0));
-            ADD_FAILURE() << path << " took a second exclusive lock";
-        } catch (const configlock::LockBusy &busy) {
-            EXPECT_EQ(busy.what(), lock + ": still locked by another program after 0 s; "
-                                          "nothing was done")
-                << path;
-        }
-    }
-    EXPECT_EQ(FolderEntries(dir.File("real")),
-              (std::vector<std::string>{"real.conf", "real.conf.lock"}));
 }
 
 // Another program holds the lock: the writer gives up after --wait seconds,

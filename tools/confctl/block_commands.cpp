@@ -66,7 +66,7 @@ std::string ProtectName(const ProtectRule &rule) {
 }
 
 int ProtectGet(const BlockOptions &o) {
-    ReadSession session(o.file);
+    const auto session = OpenReading(o.file);
     const confkit::Document &doc = session.doc();
     Exists(doc, kProtectKind, o.name, true);
     PrintRecord(doc.Protect(o.name), o.json);
@@ -80,7 +80,7 @@ int ProtectPut(const BlockOptions &o) {
         throw Failure("a protection record's Directive must be Protect or Protection");
     Accept(valuecheck::CheckProtect(*rule));
     std::string anchor = o.anchor.empty() ? ProtectName(*rule) : o.anchor;
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     confkit::Document &doc = session.doc();
     bool replaces = o.mode == "replace" || ascii::EqualNoCase(rule->Directive, "Protection");
     confkit::Record<ProtectRule> old = doc.Protect(anchor);
@@ -90,7 +90,7 @@ int ProtectPut(const BlockOptions &o) {
 }
 
 int DeleteEntry(const BlockOptions &o, const EntryKind &kind) {
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     confkit::Document &doc = session.doc();
     if (Exists(doc, kind, o.name, !o.ifExists)) (doc.*kind.remove)(o.name);
     return session.Finish(std::string(kind.group) + " delete " + o.name);
@@ -99,7 +99,7 @@ int DeleteEntry(const BlockOptions &o, const EntryKind &kind) {
 // ---- ldap and member ----
 
 int LdapGet(const BlockOptions &o) {
-    ReadSession session(o.file);
+    const auto session = OpenReading(o.file);
     const confkit::Document &doc = session.doc();
     Exists(doc, kLdapKind, o.name, true);
     PrintRecord(doc.LDAP(o.name), o.json);
@@ -117,7 +117,7 @@ int PutNamedBlock(const BlockOptions &o, const std::string &kind, const std::str
     if (!rule->Name) throw Failure("the " + label + " record needs a Name");
     Accept(check(*rule));
     std::string anchor = o.anchor.empty() ? rule->Name : o.anchor;
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     confkit::Document &doc = session.doc();
     if (o.mode != "replace" || !get(doc, anchor, *rule)) put(doc, *rule, anchor, ModeOf(o.mode));
     return session.Finish(group + " put " + rule->Name);

@@ -5,6 +5,7 @@
 #define CONFCTL_BLOCK_OPTIONS_H
 
 #include "record_json.h"
+#include "shown_edit.h"
 
 #include <string>
 

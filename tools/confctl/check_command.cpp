@@ -83,7 +83,7 @@ void CheckStructure(const std::vector<writeback::PhysicalLine> &lines, Report &r
 }
 
 int Check(const std::string &file) {
-    ReadSession session(file); // the same checks on the file as every command makes
+    const auto session = OpenReading(file); // the same checks on the file as every command makes
     const std::string original = preview::ReadFileBytes(file);
     writeback::Losses losses =
         writeback::Compare(original, preview::SavedBytes(*session.doc().get()));

@@ -65,57 +65,10 @@ void AddRestoreCommand(CLI::App &app, Runner &run);
 // larger one is refused before it is read.
 std::uint64_t MaxFileSize();
 
-// A document read under the shared lock of the configuration: writers that
-// follow the lock protocol wait until it is released.
-class ReadSession : public configedit::Reading {
-  public:
-    explicit ReadSession(const std::string &path) : Reading(path, MaxFileSize()) {}
-};
-
-// How an editing subcommand shows its change: --dry-run prints it and writes
-// nothing, --diff prints it and writes, both as the readable diff unless
-// --exact asks for the exact one; --json prints one object {"changed",
-// "diff", "readable_diff", "incidental", "loss", "revision", "backup_file",
-// "history_head"} in place of the text. An edit whose save would lose text
-// besides the change is refused unless --accept-loss says the loss is meant.
-// --wait is how long the edit waits for the lock at most; --reason says why
-// the change is made, in the file's history.
-struct ChangeOutput {
-    bool dryRun = false;
-    bool diff = false;
-    bool json = false;
-    bool exact = false;
-    bool acceptLoss = false;
-    unsigned wait = static_cast<unsigned>(configlock::kDefaultWait.count());
-    std::string reason;
-};
-void AddChangeOptions(CLI::App *sub, ChangeOutput &output);
-
-// A document opened for an edit under the exclusive lock, held for the whole
-// open, edit and write, so that concurrent editors take turns (a dry run
-// only reads, under the shared lock).
-class EditSession {
-  public:
-    EditSession(const std::string &path, const ChangeOutput &output);
-    confkit::Document &doc() { return edit_.doc(); }
-    // Shows the change as asked, and writes the file when the edit changed
-    // the document and this is no dry run, recording the save in the file's
-    // history with summary ("add Pass: 2 rules"): an edit that changes
-    // nothing leaves the file's bytes and modification time alone. Throws
-    // Failure, a dry run too, when the save would lose text that the edit
-    // does not touch and the loss is not accepted.
-    int Finish(const std::string &summary);
-    // The same for an edit that makes the file hold exactly after.
-    int FinishBytes(const std::string &after, const std::string &summary);
-    // The file's history, read under the session's lock.
-    history::History History() const { return edit_.History(); }
-
-  private:
-    int Conclude(const preview::Change &change, const std::string &summary);
-
-    ChangeOutput output_;
-    configedit::Editing edit_;
-};
+// The configuration read under its shared lock, refused when larger than
+// MaxFileSize(): writers that follow the lock protocol wait until the
+// reading is destroyed.
+configedit::Reading OpenReading(const std::string &path);
 
 std::string ReadAll(std::FILE *stream);
 struct InputLine {
@@ -130,9 +83,6 @@ int32_t DirectiveId(const std::string &nameOrNumber);
 
 // Output goes through the C library's stdout, like the library's own HTML.
 void Print(std::string_view text);
-
-// Line numbers of a document: the physical line on which each Line starts.
-std::vector<std::size_t> LineNumbers(const confkit::Document &doc);
 
 } // namespace confctl
 

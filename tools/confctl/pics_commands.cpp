@@ -90,7 +90,7 @@ PicsPutInput ReadPicsPut() {
 }
 
 int PicsGet(const BlockOptions &o) {
-    ReadSession session(o.file);
+    const auto session = OpenReading(o.file);
     confkit::Record<PicsFilterRule> rule = session.doc().Pics(o.name);
     if (!rule) throw Failure(o.file + ": no PICS rule named '" + o.name + "'");
     PrintRecord(rule, o.json);
@@ -109,7 +109,7 @@ void ReplaceOrAppend(confkit::Document &doc, const PicsFilterRule &rule, const s
 int PicsPut(const BlockOptions &o) {
     PicsPutInput input = ReadPicsPut();
     const PicsFilterRule &rule = *input.rule;
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     confkit::Document &doc = session.doc();
     if (o.mode == "replace") {
         ReplaceOrAppend(doc, rule, o.anchor.empty() ? rule.RuleName : o.anchor);
@@ -131,7 +131,7 @@ int PicsPut(const BlockOptions &o) {
 }
 
 int PicsDelete(const BlockOptions &o) {
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     if (!session.doc().DeletePics(o.name) && !o.ifExists)
         throw Failure(o.file + ": no PICS rule named '" + o.name + "' to delete");
     return session.Finish("pics delete " + o.name);
@@ -146,7 +146,7 @@ struct ClauseOptions {
 
 int ClauseGet(const ClauseOptions &o) {
     std::string keyword = ClauseKeyword(o.keyword);
-    ReadSession session(o.file);
+    const auto session = OpenReading(o.file);
     RequirePicsRule(session.doc(), o.rule);
     std::vector<std::string> values = session.doc().PicsClause(o.rule, keyword).Texts();
     if (o.json) {
@@ -168,7 +168,7 @@ int ClausePut(const ClauseOptions &o) {
             values.push_back(std::move(line.text));
     }
     CheckClause(keyword, values);
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     confkit::Document &doc = session.doc();
     RequirePicsRule(doc, o.rule);
     confkit::ValueList list = confkit::ValueList::FromTexts(values);
@@ -178,7 +178,7 @@ int ClausePut(const ClauseOptions &o) {
 
 int FilterPut(const ClauseOptions &o) {
     CheckFilterText(o.text);
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     confkit::Document &doc = session.doc();
     RequirePicsRule(doc, o.rule);
     doc.PutFilter(o.rule, o.text);
@@ -186,7 +186,7 @@ int FilterPut(const ClauseOptions &o) {
 }
 
 int FilterDelete(const ClauseOptions &o) {
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     confkit::Document &doc = session.doc();
     RequirePicsRule(doc, o.rule);
     std::size_t before = doc.Lines().size();

@@ -16,7 +16,7 @@ struct RenderOptions {
 };
 
 int Render(const RenderOptions &o) {
-    ReadSession session(o.file);
+    const auto session = OpenReading(o.file);
     const confkit::Document &doc = session.doc();
     page::PageOptions options;
     options.action = o.action;

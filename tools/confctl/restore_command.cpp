@@ -2,6 +2,7 @@
 // revisions, as an edit under the exclusive lock that is recorded as a new
 // revision.
 #include "command.h"
+#include "shown_edit.h"
 
 namespace confctl {
 
@@ -14,7 +15,7 @@ struct RestoreOptions {
 };
 
 int Restore(const RestoreOptions &o) {
-    EditSession session(o.file, o.output);
+    ShownEdit session(o.file, o.output);
     std::string bytes;
     try {
         bytes = session.History().Revision(o.revision);

@@ -1,6 +1,7 @@
 // confctl rules, add, remove and replace: single-line rules of one directive.
 #include "command.h"
 #include "rule_check.h"
+#include "shown_edit.h"
 
 #include <nlohmann/json.hpp>
 
@@ -40,11 +41,23 @@ std::string WithoutLineEnd(std::string text) {
     return text;
 }
 
+// Line numbers of a document: the physical line on which each Line starts.
+std::vector<std::size_t> LineNumbers(const confkit::Document &doc) {
+    std::vector<std::size_t> numbers;
+    std::size_t number = 1;
+    for (const Line &line : doc.Lines()) {
+        numbers.push_back(number);
+        std::size_t length = std::strlen(line.text);
+        if (length > 0 && line.text[length - 1] == '\n') ++number;
+    }
+    return numbers;
+}
+
 int ListRules(const RulesOptions &options) {
     std::vector<int32_t> ids;
     for (const std::string &name : options.directives)
         ids.push_back(DirectiveId(name));
-    ReadSession session(options.file);
+    const auto session = OpenReading(options.file);
     const confkit::Document &doc = session.doc();
     std::vector<std::size_t> numbers = LineNumbers(doc);
 
@@ -125,7 +138,7 @@ int Edit(const EditOptions &options, const std::string &verb) {
     const std::size_t count = list.size();
     const std::string summary = verb + " " + SpelledDirective(list, id) + ": " +
                                 std::to_string(count) + (count == 1 ? " rule" : " rules");
-    EditSession session(options.file, options.output);
+    ShownEdit session(options.file, options.output);
     confkit::Document &doc = session.doc();
     if (verb == "add") {
         doc.AddRules(id, std::move(list));

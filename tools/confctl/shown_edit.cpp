@@ -1,3 +1,7 @@
+// How an editing subcommand shows its change, and the save it records in
+// the file's history.
+#include "shown_edit.h"
+
 #include "command.h"
 
 #include "history_view.h"
@@ -8,19 +12,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace confctl {
-
-namespace {
-
-std::uint64_t maxFileSize = textcheck::kDefaultMaxSize;
-
-} // namespace
-
-std::uint64_t MaxFileSize() {
-    return maxFileSize;
-}
 
 void AddChangeOptions(CLI::App *sub, ChangeOutput &output) {
     sub->add_flag("--dry-run", output.dryRun,
@@ -54,7 +47,7 @@ const ChangeOutput &Checked(const ChangeOutput &output) {
 
 } // namespace
 
-EditSession::EditSession(const std::string &path, const ChangeOutput &output)
+ShownEdit::ShownEdit(const std::string &path, const ChangeOutput &output)
     : output_(Checked(output)),
       edit_(path, output.dryRun, MaxFileSize(), std::chrono::seconds(output.wait)) {}
 
@@ -101,15 +94,15 @@ void Show(const preview::Change &change, const ChangeOutput &output, bool refuse
 
 } // namespace
 
-int EditSession::Finish(const std::string &summary) {
+int ShownEdit::Finish(const std::string &summary) {
     return Conclude(edit_.Preview(), summary);
 }
 
-int EditSession::FinishBytes(const std::string &after, const std::string &summary) {
+int ShownEdit::FinishBytes(const std::string &after, const std::string &summary) {
     return Conclude(edit_.PreviewBytes(after), summary);
 }
 
-int EditSession::Conclude(const preview::Change &change, const std::string &summary) {
+int ShownEdit::Conclude(const preview::Change &change, const std::string &summary) {
     const bool refused = change.loses() && !output_.acceptLoss;
     Recorded recorded;
     if (change.changed() && !output_.dryRun && !refused) {
@@ -130,77 +123,6 @@ int EditSession::Conclude(const preview::Change &change, const std::string &summ
         std::fprintf(stderr, "confctl: warning: %s: writing the file back lost %s\n", path.c_str(),
                      preview::LossSummary(change).c_str());
     return kOk;
-}
-
-std::string ReadAll(std::FILE *stream) {
-    std::string text;
-    char buffer[8192];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        text.append(buffer, n);
-    if (std::ferror(stream)) throw Failure("cannot read standard input");
-    return text;
-}
-
-std::vector<InputLine> ReadStdinLines() {
-    std::string text = ReadAll(stdin);
-    std::vector<InputLine> lines;
-    std::size_t start = 0, number = 0;
-    while (start < text.size()) {
-        ++number;
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back({number, line});
-        start = end + 1;
-    }
-    return lines;
-}
-
-int32_t DirectiveId(const std::string &nameOrNumber) {
-    if (!nameOrNumber.empty() &&
-        nameOrNumber.find_first_not_of("0123456789") == std::string::npos &&
-        nameOrNumber.size() <= 4) {
-        int32_t id = static_cast<int32_t>(std::strtol(nameOrNumber.c_str(), nullptr, 10));
-        if (HTTPDIDToRule(id)) return id;
-    }
-    int32_t id = confkit::RuleId(nameOrNumber);
-    if (id < 0) throw Failure("unknown directive '" + nameOrNumber + "'");
-    return id;
-}
-
-CLI::App *AddFileCommand(CLI::App &parent, const std::string &name, const std::string &description,
-                         std::string &file) {
-    CLI::App *sub = parent.add_subcommand(name, description);
-    sub->add_option("FILE", file, "configuration file")->required();
-    sub->add_option("--max-size", maxFileSize,
-                    "refuse a file larger than SIZE: bytes, or with a suffix K, M or G (powers of "
-                    "1024; KB, KiB and the like also accepted)")
-        ->transform(CLI::AsSizeValue(false))
-        ->default_str("64M");
-    return sub;
-}
-
-CLI::App *AddGroup(CLI::App &parent, const std::string &name, const std::string &description) {
-    CLI::App *group = parent.add_subcommand(name, description);
-    group->require_subcommand(1);
-    return group;
-}
-
-void Print(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-}
-
-std::vector<std::size_t> LineNumbers(const confkit::Document &doc) {
-    std::vector<std::size_t> numbers;
-    std::size_t number = 1;
-    for (const Line &line : doc.Lines()) {
-        numbers.push_back(number);
-        std::size_t length = std::strlen(line.text);
-        if (length > 0 && line.text[length - 1] == '\n') ++number;
-    }
-    return numbers;
 }
 
 } // namespace confctl
