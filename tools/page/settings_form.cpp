@@ -85,8 +85,8 @@ std::string Generated(const ShownDocument &shown, const std::function<void()> &p
 
 // A text input whose value a generator prints, as an attribute value.
 std::string TextInput(const ShownDocument &shown, const FormField &f,
-                      const std::function<void(ConfigDocument *)> &value) {
-    const std::string generated = CaptureStdout([&] { value(shown.get()); });
+                      const std::function<void()> &value) {
+    const std::string generated = CaptureStdout(value);
     const ControlByteLock lock =
         shown.HoldsControlByte(generated) ? LockForControlBytes(Id(f)) : ControlByteLock{};
     return "<input type=\"text\" id=\"" + Id(f) + "\" name=\"" + f.name + "\" value=\"" +
@@ -96,8 +96,8 @@ std::string TextInput(const ShownDocument &shown, const FormField &f,
 
 // The number after the directive word of the directive's first rule, or
 // fallback when there is none.
-int32_t FirstNumber(const confkit::Document &doc, const std::string &directive, int32_t fallback) {
-    confkit::LineList rules = doc.Rules(confkit::RuleId(directive));
+int32_t FirstNumber(ConfigDocument *doc, const std::string &directive, int32_t fallback) {
+    const confkit::LineList rules(HTTPDGetRules(doc, confkit::RuleId(directive)));
     const char *value = rules.empty() ? nullptr : TokenNext(rules.get()->text);
     return value ? static_cast<int32_t>(std::strtol(value, nullptr, 10)) : fallback;
 }
@@ -113,33 +113,30 @@ std::string OptionList(const FormField &f) {
     return list;
 }
 
-std::string MethodBoxes(const ShownDocument &shown, const FormField &f) {
+std::string MethodBoxes(const ShownDocument &shown, ConfigDocument *d, const FormField &f) {
     return Generated(shown, [&] {
         for (const Option &m : f.options) {
             const std::string tmpl = "<label class=\"method\"><input type=\"checkbox\" name=\"" +
                                      f.name + "\" value=\"" + m.value + "\" %s>" + m.label +
                                      "</label> ";
             GenCheckedSetting(tmpl.c_str(), (f.directive + " " + m.value).c_str(), "", 0, 2,
-                              "CHECKED", shown.get());
+                              "CHECKED", d);
         }
     });
 }
 
-// The control of a field, filled from the document.
-std::string Control(const ShownDocument &shown, const FormField &f) {
-    ConfigDocument *d = shown.get();
+// The control of a field, filled from d, the rules of the shown document.
+std::string Control(const ShownDocument &shown, ConfigDocument *d, const FormField &f) {
     const char *dir = f.directive.c_str();
     switch (f.kind) {
     case K::Word:
     case K::Text:
     case K::Number:
-        return TextInput(shown, f, [&](ConfigDocument *c) {
-            GenTextField("%s", dir, 2, f.kind == K::Text ? 1 : 0, f.byDefault.c_str(), c);
+        return TextInput(shown, f, [&] {
+            GenTextField("%s", dir, 2, f.kind == K::Text ? 1 : 0, f.byDefault.c_str(), d);
         });
     case K::Expiry:
-        return TextInput(shown, f, [&](ConfigDocument *c) {
-            GenCacheTimeoutSetting("%s", dir, f.prefix.c_str(), c);
-        });
+        return TextInput(shown, f, [&] { GenCacheTimeoutSetting("%s", dir, f.prefix.c_str(), d); });
     case K::Switch: {
         const std::string tmpl = "<input type=\"checkbox\" id=\"" + Id(f) + "\" name=\"" + f.name +
                                  "\" value=\"on\" %s>";
@@ -153,14 +150,14 @@ std::string Control(const ShownDocument &shown, const FormField &f) {
                           d);
         });
     case K::Numbers: {
-        const int32_t current = FirstNumber(shown.copy(), f.directive, std::stoi(f.byDefault));
+        const int32_t current = FirstNumber(d, f.directive, std::stoi(f.byDefault));
         return Generated(shown, [&] {
             GenOptionString(Select(f, "").c_str(), static_cast<int32_t>(f.low),
                             static_cast<int32_t>(f.high), current);
         });
     }
     case K::Methods:
-        return MethodBoxes(shown, f);
+        return MethodBoxes(shown, d, f);
     case K::ShownList: {
         const std::string more = " size=\"" + std::to_string(f.size) + "\" disabled";
         return Generated(shown,
@@ -199,6 +196,31 @@ std::string RuleListArea(const confkit::Document &doc, const FormField &f) {
            lock.attributes + ">\n" + text + "</textarea>" + lock.note + "</label>\n";
 }
 
+// Each generator of the table reads only the rules of its field's directive
+// outside blocks. They are handed those rules alone, taken from the shown
+// document in one pass, so that a large file is gone through once for the
+// whole table rather than once for every field.
+class FieldRules {
+  public:
+    explicit FieldRules(ConfigDocument *doc) : part_(*doc) {
+        std::vector<int32_t> ids;
+        for (const FormField &f : SettingsForm().fields) {
+            if (f.kind == K::Rules) continue;
+            const int32_t id = confkit::RuleId(f.directive);
+            if (id <= 0) return; // 0 would end the list: the whole document then
+            ids.push_back(id);
+        }
+        ids.push_back(0);
+        rules_ = confkit::LineList(HTTPDGetMultiRules(doc, ids.data()));
+        part_.first = rules_.get();
+    }
+    ConfigDocument *get() { return &part_; }
+
+  private:
+    confkit::LineList rules_;
+    ConfigDocument part_;
+};
+
 } // namespace
 
 const Form &SettingsForm() {
@@ -209,8 +231,9 @@ const Form &SettingsForm() {
 std::string SettingsFormHtml(const Drawing &drawing) {
     std::string out = OpenForm(SettingsForm(), drawing, "", false) +
                       "<table id=\"server-settings\" class=\"settings\">\n";
+    FieldRules rules(drawing.shown.get());
     for (const FormField &f : SettingsForm().fields)
-        if (f.kind != K::Rules) out += SettingRow(f, Control(drawing.shown, f));
+        if (f.kind != K::Rules) out += SettingRow(f, Control(drawing.shown, rules.get(), f));
     return out + "</table>\n<p><button type=\"submit\">Preview changes</button></p>\n</form>\n";
 }
 

@@ -59,7 +59,8 @@ bool ShownAsHex(char c) {
 
 } // namespace
 
-ShownDocument::ShownDocument(const confkit::Document &doc, const std::string &other) {
+ShownDocument::ShownDocument(const confkit::Document &doc, const std::string &other)
+    : shown_(&doc) {
     bool used[256] = {};
     std::size_t lines = 0;
     for (const Line &line : doc.Lines()) {
@@ -87,7 +88,16 @@ ShownDocument::ShownDocument(const confkit::Document &doc, const std::string &ot
     mask_[static_cast<unsigned char>('<')] = lt_;
     mask_[static_cast<unsigned char>('>')] = gt_;
     mask_[static_cast<unsigned char>('&')] = amp_;
-    copy_ = confkit::Document(MemoryCopy(doc, lines, mask_));
+    // With no byte to stand in for or to show as "?", the copy would be the
+    // document itself.
+    bool masked = used[static_cast<unsigned char>('<')] || used[static_cast<unsigned char>('>')] ||
+                  used[static_cast<unsigned char>('&')];
+    for (unsigned c = 0; c < 256; ++c)
+        masked = masked || (stolen[c] && used[c]);
+    if (masked) {
+        copy_ = confkit::Document(MemoryCopy(doc, lines, mask_));
+        shown_ = &copy_;
+    }
 }
 
 std::string ShownDocument::Mask(const std::string &text) const {

@@ -28,9 +28,10 @@ class ShownDocument {
     // bytes of the texts show as "?".
     explicit ShownDocument(const confkit::Document &doc, const std::string &other = "");
 
-    // The copy with stand-ins, for the generators.
-    ConfigDocument *get() const { return copy_.get(); }
-    const confkit::Document &copy() const { return copy_; }
+    // The copy with stand-ins, for the generators; doc itself, which must
+    // then outlive this object, when it holds no "<", ">" or "&".
+    ConfigDocument *get() const { return shown_->get(); }
+    const confkit::Document &copy() const { return *shown_; }
 
     // A text of the file's with its "<", ">" and "&" turned into stand-ins.
     std::string Mask(const std::string &text) const;
@@ -53,6 +54,7 @@ class ShownDocument {
     // "<", ">" and "&", "?" for a byte taken as a stand-in, else itself.
     char mask_[256] = {};
     confkit::Document copy_{nullptr};
+    const confkit::Document *shown_; // copy_, or the document when no copy is needed
 };
 
 } // namespace page

@@ -50,4 +50,28 @@ TEST(ShownDocument, StandInsAvoidWhatTheFileHoldsAndControlBytesShowAsHex) {
     EXPECT_EQ(shown.Html(shown.Mask("<\x7f>")), "&lt;\\x7F&gt;");
 }
 
+// The copy is made only when it differs: when the file holds markup, or so
+// many bytes that some of its own must show as "?".
+TEST(ShownDocument, CopiesOnlyAFileWithBytesToStandInFor) {
+    std::string crowded = "Pass ";
+    for (int c = 1; c < 256; ++c)
+        if (c != '\n' && c != 0x1A && c != '<' && c != '>' && c != '&')
+            crowded += static_cast<char>(c);
+    const struct {
+        std::string text;
+        bool copied;
+    } cases[] = {{"Pass /a/* /b/*\n# c\n", false},
+                 {"Pass /a;x&y /b\n", true},
+                 {"Redirect /a <b>\n", true},
+                 {crowded + "\n", true}};
+    for (const auto &c : cases) {
+        confkit::Document doc(testsupport::MakeDoc(c.text));
+        const page::ShownDocument shown(doc);
+        EXPECT_EQ(shown.get() != doc.get(), c.copied) << c.text;
+        const std::string masked = shown.get()->first->text;
+        EXPECT_EQ(masked.find_first_of("<>&"), std::string::npos) << c.text;
+        EXPECT_EQ(shown.Html(masked).find('?') != std::string::npos, c.text == crowded + "\n");
+    }
+}
+
 } // namespace
