@@ -82,7 +82,7 @@ expected=(
   ConfctlWindowsLock.WritersWaitForAnyHolderAndReadersShareTheLock  # confctl_tests
   ConfctlWindowsStdio.InputAndOutputAreBytes
   ConfctlRecord.EverySaveRecordsOneRevision
-  History.RecordsEachSaveAfterTheFileBeforeAndWhatChangedOutside  # tools_common_tests
+  History.RecordsEachSaveAfterTheFileBeforeAndWhatChangedOutside  # tools_configfile_tests
   confkit_dll_exports kindplug_dll_exports cfgmigrate_wine_end_to_end
 )
 for name in "${expected[@]}"; do

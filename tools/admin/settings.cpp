@@ -6,6 +6,7 @@
 #include "http.h"
 #include "rule_check.h"
 #include "settings_form.h"
+#include "text_input.h"
 #include "values.h"
 
 #include "common/text.h"
@@ -158,7 +159,8 @@ bool IsStandardMethod(const FormField &s, const std::string &method) {
 void ApplyMethods(confkit::Document &doc, const FormField &s,
                   const std::vector<std::string> &checked) {
     for (const std::string &m : checked)
-        if (!IsStandardMethod(s, m)) BadRequest("the field " + s.name + " names an unknown request method");
+        if (!IsStandardMethod(s, m))
+            BadRequest("the field " + s.name + " names an unknown request method");
     auto isChecked = [&checked](const std::string &method) {
         for (const std::string &m : checked)
             if (ascii::EqualNoCase(m, method)) return true;
@@ -217,14 +219,8 @@ void ApplyRuleList(confkit::Document &doc, const FormField &s, const std::string
     const int32_t id = IdOf(s.directive);
     const std::string &label = s.label;
     std::vector<std::string> rules;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        line = Trim(line);
+    for (const textinput::Line &each : textinput::SplitLines(text)) {
+        const std::string line = Trim(std::string(each.content));
         if (line.empty()) continue;
         RequireRuleLine(label, line);
         if (auto refusal = rulecheck::Refusal(line, id)) BadRequest(label + ": " + *refusal);

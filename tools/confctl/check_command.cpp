@@ -49,12 +49,12 @@ bool NamesDirective(const std::string &word, std::unordered_map<std::string, boo
 
 // Blocks without a closing line, PICS rule names used twice, and first words
 // outside blocks that name no directive.
-void CheckStructure(const std::vector<writeback::PhysicalLine> &lines, Report &report) {
+void CheckStructure(const std::vector<textinput::Line> &lines, Report &report) {
     const int32_t picsId = confkit::RuleId("DefinePicsRule");
     std::map<std::string, std::size_t> picsNames;
     std::unordered_map<std::string, bool> known;
-    const writeback::PhysicalLine *open = nullptr;
-    for (const writeback::PhysicalLine &line : lines) {
+    const textinput::Line *open = nullptr;
+    for (const textinput::Line &line : lines) {
         const std::string text(line.content.substr(0, line.content.find('\0')));
         if (open) {
             if (text.find('}') != std::string::npos) open = nullptr;
@@ -93,7 +93,7 @@ int Check(const std::string &file) {
     for (const std::string &note : losses.notes)
         report.Note(note);
     CheckStructure(
-        writeback::SplitLines(std::string_view(original).substr(0, original.find('\x1a'))), report);
+        textinput::SplitLines(std::string_view(original).substr(0, original.find('\x1a'))), report);
     report.Print();
     return report.Found() ? kFound : kOk;
 }

@@ -1,32 +1,26 @@
 // Standard input read whole, and as lines.
 #include "command.h"
+#include "text_input.h"
 
 #include <cstdio>
 
 namespace confctl {
 
 std::string ReadAll(std::FILE *stream) {
-    std::string text;
-    char buffer[8192];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        text.append(buffer, n);
-    if (std::ferror(stream)) throw Failure("cannot read standard input");
-    return text;
+    std::optional<std::string> text = textinput::ReadAll(stream);
+    if (!text) throw Failure("cannot read standard input");
+    return std::move(*text);
 }
 
+// A CR before the end of the input goes with the line end too.
 std::vector<InputLine> ReadStdinLines() {
-    std::string text = ReadAll(stdin);
+    const std::string text = ReadAll(stdin);
     std::vector<InputLine> lines;
-    std::size_t start = 0, number = 0;
-    while (start < text.size()) {
-        ++number;
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back({number, line});
-        start = end + 1;
+    for (const textinput::Line &line : textinput::SplitLines(text)) {
+        std::string_view content = line.content;
+        if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
+        if (content.find_first_not_of(" \t") != std::string_view::npos)
+            lines.push_back({line.number, std::string(content)});
     }
     return lines;
 }

@@ -1,7 +1,9 @@
 #include "capture.h"
 #include "scratch_file.h"
+#include "text_input.h"
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -43,13 +45,11 @@ class ScratchFile {
     std::string ReadAll() const {
         if (::lseek(fd_, 0, SEEK_SET) != 0)
             throw std::runtime_error("the generators' output cannot be read");
-        std::string text;
-        char buffer[8192];
-        int n;
-        while ((n = static_cast<int>(::read(fd_, buffer, sizeof buffer))) > 0)
-            text.append(buffer, static_cast<std::size_t>(n));
-        if (n < 0) throw std::runtime_error("the generators' output cannot be read");
-        return text;
+        std::optional<std::string> text = textinput::ReadAll([this](char *buffer, std::size_t n) {
+            return static_cast<long long>(::read(fd_, buffer, static_cast<unsigned>(n)));
+        });
+        if (!text) throw std::runtime_error("the generators' output cannot be read");
+        return std::move(*text);
     }
 
   private:

@@ -1,6 +1,7 @@
 #include "page.h"
 
 #include "sections.h"
+#include "text_input.h"
 
 #include <vector>
 
@@ -21,13 +22,9 @@ std::string Header(const confkit::Document &doc, const PageOptions &options,
     return out;
 }
 
+// What the page shows of a stream is what could be read of it.
 std::string ReadStream(std::FILE *file) {
-    std::string text;
-    if (!file) return text;
-    char buffer[8192];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        text.append(buffer, n);
-    return text;
+    return file ? textinput::ReadAll(file).value_or("") : "";
 }
 
 // shown: for reading (control bytes as "\xNN"); else for a value that the

@@ -15,8 +15,8 @@
 // When changed() is false the edit left the document as it was: nothing is
 // to be saved, and a caller shows no diff (diff may still show what a save
 // would change besides the edit).
-#ifndef TOOLS_COMMON_PREVIEW_H
-#define TOOLS_COMMON_PREVIEW_H
+#ifndef TOOLS_CONFIGFILE_PREVIEW_H
+#define TOOLS_CONFIGFILE_PREVIEW_H
 
 #include "confkit.h"
 #include "writeback.h"

@@ -4,8 +4,10 @@
 // bytes are compared with what the library writes for them, line by line,
 // and each difference is named from the original line. confctl check reports
 // these, and the preview of an edit lists them as incidental changes.
-#ifndef TOOLS_COMMON_WRITEBACK_H
-#define TOOLS_COMMON_WRITEBACK_H
+#ifndef TOOLS_CONFIGFILE_WRITEBACK_H
+#define TOOLS_CONFIGFILE_WRITEBACK_H
+
+#include "text_input.h"
 
 #include <cstddef>
 #include <string>
@@ -13,16 +15,6 @@
 #include <vector>
 
 namespace writeback {
-
-// A line of the file as it stands on disk, within the bytes it was split
-// from, which must outlive it.
-struct PhysicalLine {
-    std::string_view content; // without the line end
-    bool lf = false;          // ended by LF
-    bool crlf = false;        // ended by CR LF
-    std::size_t number = 0;
-};
-std::vector<PhysicalLine> SplitLines(std::string_view bytes);
 
 // A line of the file that the save loses or changes, and why; or the text
 // after a Ctrl-Z byte, which the library does not read (bytes > 0, line the

@@ -15,8 +15,8 @@
 //
 // Readers hold the configuration's shared lock, writers the exclusive one
 // (config_lock.h): the history does no locking of its own.
-#ifndef TOOLS_COMMON_HISTORY_H
-#define TOOLS_COMMON_HISTORY_H
+#ifndef TOOLS_CONFIGFILE_HISTORY_H
+#define TOOLS_CONFIGFILE_HISTORY_H
 
 #include "history_log.h"
 

@@ -1,6 +1,6 @@
 // The hex form of a digest, shared by the per-system SHA-256 files.
-#ifndef TOOLS_COMMON_SHA256_DIGITS_H
-#define TOOLS_COMMON_SHA256_DIGITS_H
+#ifndef TOOLS_CONFIGFILE_SHA256_DIGITS_H
+#define TOOLS_CONFIGFILE_SHA256_DIGITS_H
 
 #include <cstddef>
 #include <string>

@@ -6,24 +6,6 @@
 
 namespace writeback {
 
-std::vector<PhysicalLine> SplitLines(std::string_view bytes) {
-    std::vector<PhysicalLine> lines;
-    while (!bytes.empty()) {
-        PhysicalLine line;
-        line.number = lines.size() + 1;
-        const std::size_t end = bytes.find('\n');
-        line.content = bytes.substr(0, end);
-        line.lf = end != std::string_view::npos;
-        if (line.lf && !line.content.empty() && line.content.back() == '\r') {
-            line.content.remove_suffix(1);
-            line.crlf = true;
-        }
-        bytes.remove_prefix(line.lf ? end + 1 : bytes.size());
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // A short, printable rendering of a line's text for messages.
 std::string Show(std::string_view text) {
     std::string out;
@@ -50,7 +32,7 @@ bool IsSingleWord(std::string_view text) {
     return text.substr(begin, end - begin + 1).find_first_of(" \t") == std::string_view::npos;
 }
 
-std::string WhyLost(const PhysicalLine &line) {
+std::string WhyLost(const textinput::Line &line) {
     if (line.content.size() > kLineHolds)
         return "longer than a Line holds (" + std::to_string(line.content.size()) +
                " characters): every piece of it is a single word, and the writer leaves such "
@@ -60,7 +42,7 @@ std::string WhyLost(const PhysicalLine &line) {
     return "left out when written back";
 }
 
-std::string WhyChanged(const PhysicalLine &line, const PhysicalLine &written) {
+std::string WhyChanged(const textinput::Line &line, const textinput::Line &written) {
     std::size_t nul = line.content.find('\0');
     if (nul != std::string_view::npos)
         return "the text after a NUL byte (column " + std::to_string(nul + 1) + ") is lost" +
@@ -70,7 +52,7 @@ std::string WhyChanged(const PhysicalLine &line, const PhysicalLine &written) {
 
 // What a changed line keeps at the start when written back: the text before
 // a NUL byte, within the first piece the library holds.
-std::string_view KeptStart(const PhysicalLine &line) {
+std::string_view KeptStart(const textinput::Line &line) {
     return line.content.substr(0, std::min(line.content.find('\0'), kLineHolds));
 }
 
@@ -91,8 +73,8 @@ bool EndsWith(std::string_view text, std::string_view end) {
 // is looked up: the lines are indexed when the first differs.
 class LineComparison {
   public:
-    LineComparison(const std::vector<PhysicalLine> &original,
-                   const std::vector<PhysicalLine> &written, Losses &losses)
+    LineComparison(const std::vector<textinput::Line> &original,
+                   const std::vector<textinput::Line> &written, Losses &losses)
         : original_(original), written_(written), losses_(losses) {}
 
     // Returns the number of lines that end with LF alone and come back with CR LF.
@@ -144,7 +126,7 @@ class LineComparison {
     }
 
     void Changed() {
-        const PhysicalLine &line = original_[i_], &written = written_[p_];
+        const textinput::Line &line = original_[i_], &written = written_[p_];
         losses_.findings.push_back({line.number, WhyChanged(line, written)});
         ++i_, ++p_;
         if (i_ < original_.size() && !original_[i_].content.empty() &&
@@ -156,8 +138,8 @@ class LineComparison {
         }
     }
 
-    const std::vector<PhysicalLine> &original_;
-    const std::vector<PhysicalLine> &written_;
+    const std::vector<textinput::Line> &original_;
+    const std::vector<textinput::Line> &written_;
     Losses &losses_;
     std::unordered_map<std::string_view, std::vector<std::size_t>> where_;
     std::size_t i_ = 0, p_ = 0;
@@ -168,8 +150,9 @@ class LineComparison {
 Losses Compare(const std::string &original, const std::string &written) {
     Losses losses;
     std::size_t ctrlZ = original.find('\x1a');
-    std::vector<PhysicalLine> lines = SplitLines(std::string_view(original).substr(0, ctrlZ));
-    std::vector<PhysicalLine> writtenLines = SplitLines(written);
+    std::vector<textinput::Line> lines =
+        textinput::SplitLines(std::string_view(original).substr(0, ctrlZ));
+    std::vector<textinput::Line> writtenLines = textinput::SplitLines(written);
     std::size_t lfEnds = LineComparison(lines, writtenLines, losses).Run();
     if (ctrlZ != std::string::npos) {
         std::size_t line = lines.empty() || lines.back().lf ? lines.size() + 1 : lines.size();

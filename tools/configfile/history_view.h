@@ -1,7 +1,7 @@
 // What people read of a configuration's history: the list of revisions and
 // the diffs between them, as confctl prints them.
-#ifndef TOOLS_COMMON_HISTORY_VIEW_H
-#define TOOLS_COMMON_HISTORY_VIEW_H
+#ifndef TOOLS_CONFIGFILE_HISTORY_VIEW_H
+#define TOOLS_CONFIGFILE_HISTORY_VIEW_H
 
 #include "history.h"
 

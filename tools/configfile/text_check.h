@@ -4,8 +4,8 @@
 // then writes back only what it read: a large or binary file would cost
 // time and memory and come back cut. The check reads the file in chunks, so
 // it takes bounded memory, and it stops at the first NUL byte.
-#ifndef TOOLS_COMMON_TEXT_CHECK_H
-#define TOOLS_COMMON_TEXT_CHECK_H
+#ifndef TOOLS_CONFIGFILE_TEXT_CHECK_H
+#define TOOLS_CONFIGFILE_TEXT_CHECK_H
 
 #include <cstdint>
 #include <stdexcept>

@@ -12,8 +12,8 @@
 //   ... edit doc ...
 //   std::string after = preview::SavedBytes(*doc.get());
 //   std::string before = unedited.Bytes(*doc.get(), after);
-#ifndef TOOLS_COMMON_UNEDITED_SAVE_H
-#define TOOLS_COMMON_UNEDITED_SAVE_H
+#ifndef TOOLS_CONFIGFILE_UNEDITED_SAVE_H
+#define TOOLS_CONFIGFILE_UNEDITED_SAVE_H
 
 #include "confkit.h"
 

@@ -1,8 +1,8 @@
 // The file operations the history of a configuration file is kept with.
 // Each operation that recording a revision takes goes through
 // a fault seam, so that a test can make any step fail in turn.
-#ifndef TOOLS_COMMON_HISTORY_FILES_H
-#define TOOLS_COMMON_HISTORY_FILES_H
+#ifndef TOOLS_CONFIGFILE_HISTORY_FILES_H
+#define TOOLS_CONFIGFILE_HISTORY_FILES_H
 
 #include "system_calls.h"
 

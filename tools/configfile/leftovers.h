@@ -1,7 +1,7 @@
 // The new files that saves leave beside a configuration when their process
 // ends before the save does (killed, or the machine stopped).
-#ifndef TOOLS_COMMON_LEFTOVERS_H
-#define TOOLS_COMMON_LEFTOVERS_H
+#ifndef TOOLS_CONFIGFILE_LEFTOVERS_H
+#define TOOLS_CONFIGFILE_LEFTOVERS_H
 
 #include <string>
 

@@ -1,6 +1,6 @@
 // Who runs this program, as the history records it.
-#ifndef TOOLS_COMMON_PROCESS_USER_H
-#define TOOLS_COMMON_PROCESS_USER_H
+#ifndef TOOLS_CONFIGFILE_PROCESS_USER_H
+#define TOOLS_CONFIGFILE_PROCESS_USER_H
 
 #include <string>
 

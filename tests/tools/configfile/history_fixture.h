@@ -1,7 +1,7 @@
 // A configuration file in a temporary folder with its history, saved the
 // way a program that records does.
-#ifndef TESTS_TOOLS_COMMON_HISTORY_FIXTURE_H
-#define TESTS_TOOLS_COMMON_HISTORY_FIXTURE_H
+#ifndef TESTS_TOOLS_CONFIGFILE_HISTORY_FIXTURE_H
+#define TESTS_TOOLS_CONFIGFILE_HISTORY_FIXTURE_H
 
 #include "files.h"
 #include "history.h"

@@ -1,6 +1,7 @@
 #include "preview.h"
 
 #include "system_calls.h"
+#include "text_input.h"
 #include "writeback.h"
 
 #include <algorithm>
@@ -21,13 +22,9 @@ namespace {
 }
 
 std::string ReadStream(std::FILE *file, const std::string &name) {
-    std::string bytes;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    if (std::ferror(file)) Fail(name);
-    return bytes;
+    std::optional<std::string> bytes = textinput::ReadAll(file);
+    if (!bytes) Fail(name);
+    return std::move(*bytes);
 }
 
 // A file of this process's own for the library's writer, whose name is
@@ -64,8 +61,8 @@ std::vector<writeback::Finding> LossBesidesTheEdit(const std::string &before,
                                                    std::vector<writeback::Finding> findings,
                                                    const ConfigDocument &edited) {
     if (findings.empty()) return findings;
-    const std::vector<writeback::PhysicalLine> lines =
-        writeback::SplitLines(std::string_view(before).substr(0, before.find('\x1a')));
+    const std::vector<textinput::Line> lines =
+        textinput::SplitLines(std::string_view(before).substr(0, before.find('\x1a')));
     const auto ownLine = [&](const writeback::Finding &finding) {
         return finding.bytes == 0 && finding.line >= 1 && finding.line <= lines.size();
     };
@@ -76,7 +73,7 @@ std::vector<writeback::Finding> LossBesidesTheEdit(const std::string &before,
         auto found = removed.find(text);
         if (found != removed.end()) found->second += n;
     };
-    for (const writeback::PhysicalLine &line : lines)
+    for (const textinput::Line &line : lines)
         count(line.content, 1);
     for (const Line *line = edited.first; line; line = line->next) {
         std::string_view text = line->text;

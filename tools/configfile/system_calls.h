@@ -3,8 +3,8 @@
 // system in posix/ and win32/. Files are descriptors of the C runtime,
 // opened as plain bytes and not inherited by child processes. Calls that
 // fail set errno.
-#ifndef TOOLS_COMMON_SYSTEM_CALLS_H
-#define TOOLS_COMMON_SYSTEM_CALLS_H
+#ifndef TOOLS_CONFIGFILE_SYSTEM_CALLS_H
+#define TOOLS_CONFIGFILE_SYSTEM_CALLS_H
 
 #include <cstdio>
 #include <ctime>

@@ -3,8 +3,8 @@
 // line before it, so that removing, reordering or altering an entry breaks
 // the chain. Lines are hashed as they are stored, so no canonical form of
 // the JSON is needed.
-#ifndef TOOLS_COMMON_HISTORY_LOG_H
-#define TOOLS_COMMON_HISTORY_LOG_H
+#ifndef TOOLS_CONFIGFILE_HISTORY_LOG_H
+#define TOOLS_CONFIGFILE_HISTORY_LOG_H
 
 #include <nlohmann/json.hpp>
 

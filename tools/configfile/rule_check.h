@@ -1,8 +1,8 @@
 // Whether a line handed in as a rule of a directive can be one: what confctl
 // and the administration page both refuse, with the same message, before
 // the line goes into a document.
-#ifndef TOOLS_COMMON_RULE_CHECK_H
-#define TOOLS_COMMON_RULE_CHECK_H
+#ifndef TOOLS_CONFIGFILE_RULE_CHECK_H
+#define TOOLS_CONFIGFILE_RULE_CHECK_H
 
 #include "confkit.hpp"
 

@@ -6,8 +6,8 @@
 //   ... edit edit.doc() ...
 //   preview::Change change = edit.Preview();
 //   if (change.changed() && !dryRun) edit.Save(change, about);
-#ifndef TOOLS_COMMON_CONFIG_EDIT_H
-#define TOOLS_COMMON_CONFIG_EDIT_H
+#ifndef TOOLS_CONFIGFILE_CONFIG_EDIT_H
+#define TOOLS_CONFIGFILE_CONFIG_EDIT_H
 
 #include "config_lock.h"
 #include "confkit.hpp"

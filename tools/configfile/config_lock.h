@@ -25,8 +25,8 @@
 //   - nothing is created beside a configuration that does not exist.
 //
 // Other tools join the protocol by doing the same.
-#ifndef TOOLS_COMMON_CONFIG_LOCK_H
-#define TOOLS_COMMON_CONFIG_LOCK_H
+#ifndef TOOLS_CONFIGFILE_CONFIG_LOCK_H
+#define TOOLS_CONFIGFILE_CONFIG_LOCK_H
 
 #include <chrono>
 #include <stdexcept>

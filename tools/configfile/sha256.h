@@ -1,7 +1,7 @@
 // SHA-256 from the system's crypto library: libcrypto on POSIX systems
 // (posix/sha256.cpp), CNG on Windows (win32/sha256.cpp).
-#ifndef TOOLS_COMMON_SHA256_H
-#define TOOLS_COMMON_SHA256_H
+#ifndef TOOLS_CONFIGFILE_SHA256_H
+#define TOOLS_CONFIGFILE_SHA256_H
 
 #include <string>
 #include <string_view>
