@@ -88,6 +88,25 @@ struct FileCalls {
 
 FileCalls &Calls();
 
+// Closes a descriptor on every path out of a scope unless closed before.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor();
+    int get() const { return fd_; }
+    bool ok() const { return fd_ >= 0; }
+    // Closes now and reports whether the close succeeded.
+    bool Close();
+
+  private:
+    int fd_;
+};
+
+// Writes bytes in full, going on after short writes and interrupted calls.
+bool WriteAll(int fd, const std::string &bytes);
+
 // What a replacement does when the folder of its target takes no new file.
 enum class InPlace {
     kRewrite, // rewrites the target in place (see ReplaceTextFile)

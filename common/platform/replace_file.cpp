@@ -13,31 +13,16 @@ FileCalls &Calls() {
     return calls;
 }
 
-namespace {
+Descriptor::~Descriptor() {
+    if (fd_ >= 0) Calls().close(fd_);
+}
 
-// Closes a descriptor on every path out of a scope unless closed before.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) Calls().close(fd_);
-    }
-    int get() const { return fd_; }
-    bool ok() const { return fd_ >= 0; }
-    // Closes now and reports whether the close succeeded.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || Calls().close(fd);
-    }
+bool Descriptor::Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || Calls().close(fd);
+}
 
-  private:
-    int fd_;
-};
-
-// Writes bytes in full, going on after short writes and interrupted calls.
 bool WriteAll(int fd, const std::string &bytes) {
     const char *next = bytes.data();
     std::size_t left = bytes.size();
@@ -50,6 +35,8 @@ bool WriteAll(int fd, const std::string &bytes) {
     }
     return true;
 }
+
+namespace {
 
 // Reads from the current position to the end of the file.
 bool ReadAll(int fd, std::string &bytes) {

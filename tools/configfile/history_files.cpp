@@ -2,6 +2,8 @@
 
 #include "system_calls.h"
 
+#include "common/platform/files.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -34,38 +36,8 @@ bool Injected(Op op) {
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-// Closes a descriptor on every way out of a scope.
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
-
-bool WriteAll(int fd, const std::string &bytes) {
-    const char *next = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t done = ::write(fd, next, left);
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) return false;
-        next += done;
-        left -= static_cast<std::size_t>(done);
-    }
-    return true;
-}
+using confkit::platform::WriteAll;
+using confkit::platform::Descriptor;
 
 void SyncParent(const std::string &path) {
     const std::string parent = std::filesystem::path(path).parent_path().string();
@@ -109,7 +81,7 @@ bool MakeFolder(const std::string &folder, const Owner &owner) {
 
 void WriteWhole(const std::string &name, const std::string &bytes, const Owner &owner) {
     const std::string temporary = TemporaryName(name);
-    Fd fd(Injected(Op::CreateCopy) ? -1 : syscalls::Open(temporary, O_WRONLY | O_CREAT | O_EXCL));
+    Descriptor fd(Injected(Op::CreateCopy) ? -1 : syscalls::Open(temporary, O_WRONLY | O_CREAT | O_EXCL));
     if (fd.get() < 0) Fail("cannot make a file in the history: " + temporary);
     auto failed = [&](const char *what) {
         const int error = errno;
@@ -132,7 +104,7 @@ void WriteWhole(const std::string &name, const std::string &bytes, const Owner &
 
 void Append(const std::string &log, const std::string &text, const Owner &owner) {
     const bool existed = ::access(log.c_str(), F_OK) == 0;
-    Fd fd(Injected(Op::OpenLog) ? -1 : syscalls::Open(log, O_WRONLY | O_APPEND | O_CREAT));
+    Descriptor fd(Injected(Op::OpenLog) ? -1 : syscalls::Open(log, O_WRONLY | O_APPEND | O_CREAT));
     if (fd.get() < 0) Fail("cannot open " + log);
     if (!existed) syscalls::Give(fd.get(), owner, false);
     if (Injected(Op::AppendLog) || !WriteAll(fd.get(), text)) Fail("cannot write " + log);
@@ -146,7 +118,7 @@ void SyncFolder(const std::string &folder) {
 }
 
 std::optional<std::string> ReadIfPresent(const std::string &path) {
-    Fd fd(syscalls::Open(path, O_RDONLY));
+    Descriptor fd(syscalls::Open(path, O_RDONLY));
     if (fd.get() < 0) {
         if (errno == ENOENT) return std::nullopt;
         Fail(path);
