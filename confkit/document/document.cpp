@@ -1,7 +1,7 @@
 // Opening, writing and closing the configuration file.
+#include "common/platform/text_file.h"
 #include "internal.h"
 #include "opened_files.h"
-#include "common/platform/text_file.h"
 #include "write_filter.h"
 
 #include <cstdio>

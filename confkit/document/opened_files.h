@@ -5,8 +5,8 @@
 #ifndef CONFKIT_DOCUMENT_OPENED_FILES_H
 #define CONFKIT_DOCUMENT_OPENED_FILES_H
 
-#include "confkit.h"
 #include "common/platform/text_file.h"
+#include "confkit.h"
 
 #include <optional>
 

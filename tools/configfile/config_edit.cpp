@@ -1,7 +1,7 @@
 #include "config_edit.h"
 
-#include "leftovers.h"
 #include "common/platform/files.h"
+#include "leftovers.h"
 
 #include <cerrno>
 #include <cstring>

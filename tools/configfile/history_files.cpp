@@ -36,8 +36,8 @@ bool Injected(Op op) {
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-using confkit::platform::WriteAll;
 using confkit::platform::Descriptor;
+using confkit::platform::WriteAll;
 
 void SyncParent(const std::string &path) {
     const std::string parent = std::filesystem::path(path).parent_path().string();
@@ -81,7 +81,8 @@ bool MakeFolder(const std::string &folder, const Owner &owner) {
 
 void WriteWhole(const std::string &name, const std::string &bytes, const Owner &owner) {
     const std::string temporary = TemporaryName(name);
-    Descriptor fd(Injected(Op::CreateCopy) ? -1 : syscalls::Open(temporary, O_WRONLY | O_CREAT | O_EXCL));
+    Descriptor fd(
+        Injected(Op::CreateCopy) ? -1 : syscalls::Open(temporary, O_WRONLY | O_CREAT | O_EXCL));
     if (fd.get() < 0) Fail("cannot make a file in the history: " + temporary);
     auto failed = [&](const char *what) {
         const int error = errno;

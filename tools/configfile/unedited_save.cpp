@@ -1,7 +1,7 @@
 #include "unedited_save.h"
 
-#include "confkit.hpp"
 #include "common/platform/text_file.h"
+#include "confkit.hpp"
 #include "preview.h"
 
 #include <cstring>

@@ -54,11 +54,11 @@ struct FormField {
     int size = 0;              // width of a text input, height of a list
     bool required = false;     // blank forms: must be given
     bool onWhenAbsent = false; // Switch
-    std::string prefix{};        // Expiry: the URL prefix of its rule's template
+    std::string prefix{};      // Expiry: the URL prefix of its rule's template
 };
 
 struct Form {
-    std::string id;      // the form's id on the page, and the operation it names
+    std::string id;        // the form's id on the page, and the operation it names
     std::string summary{}; // what a save of it does, for the history
     std::string subject{}; // the field whose value the summary names, if any
     std::vector<FormField> fields{};

@@ -92,7 +92,8 @@ TEST_F(TurkishLocale, DocumentLookupsFindUpperCaseDirectivesAndKeywords) {
                        "LDAPINFO corp {\n  USERSEARCHBASE ou=people\n}\n"
                        "DefinePicsRule \"Kids\" {\n (PicsRule-1.0\n"
                        "  SERVICEINFO ( SHORTNAME \"RI\" name \"http://r/\" )\n }\n"));
-    ASSERT_NE(LinesAddStr("pidfile /RUN/X.PID\n", doc.get(), "Port 80\n", CONFKIT_ADD_AFTER), nullptr);
+    ASSERT_NE(LinesAddStr("pidfile /RUN/X.PID\n", doc.get(), "Port 80\n", CONFKIT_ADD_AFTER),
+              nullptr);
     EXPECT_EQ(std::string(doc->first->next->text), "Port 80\n");
 
     // Records are released as the list of every export releases them: a

@@ -1,6 +1,6 @@
 // The safe replacement of a configuration file on the POSIX calls.
-#include "internal.h"
 #include "common/platform/files.h"
+#include "internal.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
