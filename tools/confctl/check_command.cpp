@@ -3,9 +3,10 @@
 // findings beside them: unclosed blocks, PICS rule names used twice, unknown
 // directive words.
 #include "command.h"
-#include "pics_names.h"
 #include "preview.h"
 #include "writeback.h"
+
+#include "common/pics_rule_name.h"
 
 #include <algorithm>
 #include <map>
@@ -68,7 +69,7 @@ void CheckStructure(const std::vector<textinput::Line> &lines, Report &report) {
         else if (!NamesDirective(word, known))
             report.Finding(line.number, "'" + writeback::Show(word) + "' is not a directive");
         if (HTTPDRuleMatch(text.c_str(), picsId)) {
-            std::string name = page::PicsRuleName(text.c_str());
+            std::string name(confkit::PicsRuleName(text.c_str()));
             auto first = picsNames.emplace(name, line.number);
             if (!name.empty() && !first.second)
                 report.Finding(line.number, "the PICS rule name '" + writeback::Show(name) +

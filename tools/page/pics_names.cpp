@@ -6,16 +6,12 @@
 
 namespace page {
 
-std::string PicsRuleName(const char *header) {
-    return std::string(confkit::PicsRuleName(header));
-}
-
 std::vector<std::string> PicsRuleNames(const confkit::Document &doc) {
     const int32_t id = confkit::RuleId("DefinePicsRule");
     std::vector<std::string> names;
     for (const Line &line : doc.Lines()) {
         if (!HTTPDRuleMatch(line.text, id)) continue;
-        std::string name = PicsRuleName(line.text);
+        std::string name(confkit::PicsRuleName(line.text));
         if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
             names.push_back(name);
     }

@@ -9,10 +9,6 @@
 
 namespace page {
 
-// The rule name that a DefinePicsRule header gives its block, by the rule
-// the library finds rules with (common/pics_rule_name.h).
-std::string PicsRuleName(const char *header);
-
 // The rule names of the document's DefinePicsRule headers, in file order,
 // each once.
 std::vector<std::string> PicsRuleNames(const confkit::Document &doc);
